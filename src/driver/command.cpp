@@ -1,0 +1,127 @@
+// Line splitting, the UCI command words and the Hash option.
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "diag/diag.h"
+#include "driver/driver.h"
+#include "position/position.h"
+#include "search/search.h"
+
+namespace {
+
+bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+int lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
+
+// Advances over at most n characters, never past the end of the text.
+const char* skipChars(const char* p, int n) {
+  while (n-- > 0 && *p) ++p;
+  return p;
+}
+
+// Splits lineBuffer into its first word and the rest, as "%s %[^\n]" would:
+// the word goes to word (cut to fit), the rest replaces lineBuffer when the
+// line has one. Returns false for a line without any word.
+bool splitLine(std::array<char, COMMAND_CAPACITY>& word) {
+  char* line = lineBuffer.data();
+  const char* p = line;
+  while (isBlank(*p)) ++p;
+  if (*p == 0) return false;
+  std::size_t n = 0;
+  for (; *p && !isBlank(*p); ++p)
+    if (n + 1 < word.size()) word[n++] = *p;
+  word[n] = 0;
+  while (isBlank(*p)) ++p;
+  if (*p) std::memmove(line, p, std::strlen(p) + 1);
+  return true;
+}
+
+void printUciIdentification() {
+  std::printf("id name %s %s \n", ENGINE_NAME, ENGINE_VERSION);
+  std::printf("id author Olvenhart\n");
+  std::printf("option name Hash type spin default 8 min 4 max 128\n");
+  std::printf("option name Ponder type check default true\n");
+  std::printf("uciok\n");
+}
+
+}  // namespace
+
+int strEqualNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    const int d = lower(*a) - lower(*b);
+    if (d != 0 || *a == 0) return d;
+  }
+}
+
+int strEqualNoCaseN(int n, const char* s, const char* keyword) {
+  for (int i = 0; i < n; ++i) {
+    const int d = lower(s[i]) - lower(keyword[i]);
+    if (d != 0 || s[i] == 0) return d;
+  }
+  return 0;
+}
+
+int parseInt(const char* text) {
+  char* end = nullptr;
+  const long long v = std::strtoll(text, &end, 10);
+  if (v > 2147483647LL) return 2147483647;
+  if (v < -2147483647LL - 1) return -2147483647 - 1;
+  return static_cast<int>(v);
+}
+
+void setOption(const char* text) {
+  const char* p = text;
+  while (isBlank(*p)) ++p;
+  if (strEqualNoCaseN(4, p, "hash") != 0) {
+    std::printf("unsupported option: %s\n", p);
+    return;
+  }
+  p = skipChars(p, 5);
+  if (strEqualNoCaseN(5, p, "value") != 0) return;
+  p = skipChars(p, 6);
+  int n = parseInt(p);
+  if (n == 1) n = 16;
+  else if (n < 4) n = 4;
+  else if (n > 128) n = 128;
+  std::printf("setting hash size to %d\n", n);
+  resizeHashTable(n);
+}
+
+void dispatchCommand() {
+  std::array<char, COMMAND_CAPACITY> word{};
+  if (!splitLine(word)) return;  // an empty or blank line does nothing
+  const char* w = word.data();
+  if (strEqualNoCase(w, "uci") == 0) {
+    engineFlags |= UCI_MODE;
+    printUciIdentification();
+  } else if (strEqualNoCase(w, "isready") == 0) {
+    std::printf("readyok\n");
+  } else if (strEqualNoCase(w, "debug") == 0) {
+  } else if (strEqualNoCase(w, "setoption") == 0) {
+    std::array<char, COMMAND_CAPACITY> sub{};
+    if (splitLine(sub) && strEqualNoCase(sub.data(), "name") == 0) setOption(lineBuffer.data());
+  } else if (strEqualNoCase(w, "position") == 0) {
+    positionCommand(lineBuffer.data());
+  } else if (strEqualNoCase(w, "ucinewgame") == 0) {
+  } else if (strEqualNoCase(w, "go") == 0) {
+    handleGo(lineBuffer.data());
+  } else if (strEqualNoCase(w, "stop") == 0) {
+  } else if (strEqualNoCase(w, "ponderhit") == 0) {
+  } else if (strEqualNoCase(w, "quit") == 0) {
+    std::printf("Bye\n");
+    std::exit(0);
+  } else {
+    handleDebugCommand(w);
+  }
+}
+
+void runEngine() {
+  std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  initEngine();
+  for (;;) {
+    readLine();
+    dispatchCommand();
+  }
+}

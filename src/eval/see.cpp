@@ -1,0 +1,30 @@
+// The static exchange table, built once at start-up.
+#include "eval/eval.h"
+
+int swapGain(int capturer, int owner, int w) {
+  if ((owner & ATTACK_COUNT) == 0) return w;     // nothing can recapture
+  if ((capturer & ATTACK_COUNT) == 0) return 0;  // nothing can capture
+  const int g = w - swapGain(owner, NextAttackByte[capturer], LeastAttackerValue[capturer]);
+  return g > 0 ? g : 0;  // a side may decline to capture
+}
+
+void buildSeeTable() {
+  constexpr std::array<int, 6> values = {1, 3, 3, 5, 10, 100};
+  for (int k = 0; k < 6; ++k)
+    for (int i = 0; i < 65536; ++i)
+      SeeTable[k][i] = static_cast<std::int8_t>(swapGain(i >> 8, i & 0xFF, values[k]));
+}
+
+int exchangeValue(Move m) {
+  const int from = moveOrigin(m);
+  const int to = moveTarget(m);
+  const int piece = Board[from];
+  const int c = colourOf(piece);
+  const int k = kindOf(piece);
+  const int gain = SeeValue[Board[to]];
+  const int opp = currentAttackMap[c ^ 1][to];
+  if (opp == 0) return gain;
+  // The moving piece no longer defends the square it now stands on.
+  const int own = ((currentAttackMap[c][to] - 1) & ~AttackClassBit[k]) & 0xFF;
+  return gain - seeEntry(k, own, opp);
+}
