@@ -21,3 +21,5 @@ std::vector<std::string> listTexts();
 std::vector<std::string> listSquares(int code);
 std::string squareName(int s);
 int squareFromName(const char* name);
+// FEN text of the current position (half-move clock 0, move number 1).
+std::string currentFen();

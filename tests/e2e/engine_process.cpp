@@ -9,7 +9,8 @@
 
 #include <cstring>
 
-EngineRun runEngineProcess(const std::string& input, const std::vector<std::string>& args, int timeoutSeconds) {
+EngineRun runEngineProcess(const std::string& input, const std::vector<std::string>& args,
+                           int timeoutSeconds) {
   int in[2], out[2];
   if (pipe(in) != 0 || pipe(out) != 0) return {"", -1};
   const pid_t pid = fork();

@@ -25,31 +25,35 @@ TEST(Protocol, ScriptedSessions) {
       {"hash clamps",
        "setoption name Hash value 1\nsetoption name Hash value 0\nsetoption name Hash value 3\n"
        "setoption name Hash value 129\nsetoption name Hash value 100000\nsetoption name Hash value 64\n"
-       "setoption name hash value -5\nsetoption name Hash value abc\nsetoption name HASH value 5\nsetoption name HashX value 6\nquit\n",
+       "setoption name hash value -5\nsetoption name Hash value abc\nsetoption name HASH value 5\nsetoption "
+       "name HashX value 6\nquit\n",
        "setting hash size to 16\nsetting hash size to 4\nsetting hash size to 4\nsetting hash size to 128\n"
        "setting hash size to 128\nsetting hash size to 64\nsetting hash size to 4\nsetting hash size to 4\n"
        "setting hash size to 5\nBye\n",
        0},
       {"hash without value in place",
-       "setoption name Hash  value 64\nsetoption name Hash\nsetoption name Hash v\nsetoption Hash value 8\nquit\n",
+       "setoption name Hash  value 64\nsetoption name Hash\nsetoption name Hash v\nsetoption Hash value "
+       "8\nquit\n",
        "Bye\n", 0},
       {"unsupported option", "setoption name Ponder value true\nsetoption name  Threads value 2\nquit\n",
        "unsupported option: Ponder value true\nunsupported option: Threads value 2\nBye\n", 0},
       {"end of input inside a line", "isready\nuci", "readyok\n", 1},
       {"blank lines", "\n   \n\t\nisready\n", "readyok\n", 1},
       {"carriage return line ends", "isready\r\nquit\r\n", "readyok\nBye\n", 0},
-      {"unknown command", "foo bar baz\nfoo\nquit\n", "illegal command: bar baz\nillegal command: foo\nBye\n", 0},
+      {"unknown command", "foo bar baz\nfoo\nquit\n", "illegal command: bar baz\nillegal command: foo\nBye\n",
+       0},
       {"position error line",
        "position startpos moves e2e4 e7e5 g1g3 b8c6\nposition startpos moves e2e4 e7e5 e1e2 e8e7 e2e3 e7e5\n"
        "quit\n",
        "Error, Invalid move: g1g3 b8c6 \nError, Invalid move: e7e5 \nBye\n", 0},
       {"move leaving own king in check is refused",
-       "position fen 4k3/8/8/8/8/8/4r3/4K3 w - - 0 1 moves e1e2 e1d1\nposition fen 4k3/4r3/8/8/8/8/4B3/4K3 w - - "
+       "position fen 4k3/8/8/8/8/8/4r3/4K3 w - - 0 1 moves e1e2 e1d1\nposition fen 4k3/4r3/8/8/8/8/4B3/4K3 w "
+       "- - "
        "0 1 moves e2d3\nquit\n",
        "Error, Invalid move: e1d1 \nError, Invalid move: e2d3 \nBye\n", 0},
       {"bad fen keeps the old position",
-       "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1 moves e2e4\ne2e4\nquit\n", "FEN error \nBye\n",
-       0},
+       "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1 moves e2e4\ne2e4\nquit\n",
+       "FEN error \nBye\n", 0},
       {"lone console moves", "e2e4\ne7e5\ne2e4\ne1e3\nquit\n",
        "illegal command: e2e4\nillegal command: e1e3\nBye\n", 0},
   };
