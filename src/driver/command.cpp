@@ -81,9 +81,12 @@ void setOption(const char* text) {
   if (strEqualNoCaseN(5, p, "value") != 0) return;
   p = skipChars(p, 6);
   int n = parseInt(p);
-  if (n == 1) n = 16;
-  else if (n < 4) n = 4;
-  else if (n > 128) n = 128;
+  if (n == 1)
+    n = 16;
+  else if (n < 4)
+    n = 4;
+  else if (n > 128)
+    n = 128;
   std::printf("setting hash size to %d\n", n);
   resizeHashTable(n);
 }

@@ -12,7 +12,7 @@
 constexpr const char* ENGINE_NAME = "Tarnic";
 constexpr const char* ENGINE_VERSION = "0.4";
 
-constexpr int LINE_CAPACITY = 4096;   // at most 4095 characters of a line and a NUL
+constexpr int LINE_CAPACITY = 4096;    // at most 4095 characters of a line and a NUL
 constexpr int COMMAND_CAPACITY = 132;  // at most 131 characters of a command word
 
 constexpr int UCI_MODE = 1;  // bit of engineFlags set by "uci"

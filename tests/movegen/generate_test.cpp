@@ -20,15 +20,16 @@ TEST(Generate, StartPositionOrder) {
   const Texts moves = generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateMoves);
   EXPECT_EQ(moves, (Texts{"h2h3", "h2h4", "g2g3", "g2g4", "f2f3", "f2f4", "e2e3", "e2e4", "d2d3", "d2d4",
                           "c2c3", "c2c4", "b2b3", "b2b4", "a2a3", "a2a4", "g1f3", "g1h3", "b1a3", "b1c3"}));
-  EXPECT_TRUE(generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateCaptures).empty());
+  EXPECT_TRUE(
+      generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateCaptures).empty());
 }
 
 TEST(Generate, PromotionsInOrder) {
   const char* fen = "n1r1k3/1P6/8/8/8/8/8/4K3 w - - 0 1";
   const Texts all = generated(fen, generateMoves);
   const Texts pawn(all.begin() + 5, all.begin() + 17);  // after five king steps
-  EXPECT_EQ(pawn, (Texts{"b7a8q", "b7a8n", "b7a8r", "b7a8b", "b7c8q", "b7c8n", "b7c8r", "b7c8b", "b7b8q", "b7b8n",
-                         "b7b8r", "b7b8b"}));
+  EXPECT_EQ(pawn, (Texts{"b7a8q", "b7a8n", "b7a8r", "b7a8b", "b7c8q", "b7c8n", "b7c8r", "b7c8b", "b7b8q",
+                         "b7b8n", "b7b8r", "b7b8b"}));
   EXPECT_EQ(generated(fen, generateCaptures), (Texts{"b7a8q", "b7c8q", "b7b8q"}));
 }
 
@@ -39,16 +40,14 @@ TEST(Generate, CastlingConditions) {
     bool longCastle;
   };
   const Case cases[] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true},
-      {"4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true}, {"4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true},
       {"4k3/8/8/8/8/8/5r2/R3K2R w KQ - 0 1", false, true},   // f1 attacked... by the rook on f2
       {"4k3/8/8/8/8/8/6r1/R3K2R w KQ - 0 1", true, true},    // only g1 attacked: produced, illegal later
       {"4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1", true, false},    // b1 occupied
       {"4k3/8/8/8/8/8/1r6/R3K2R w KQ - 0 1", true, true},    // b1 attacked does not matter
       {"4k3/8/8/8/8/8/3r4/R3K2R w KQ - 0 1", true, false},   // d1 attacked
       {"4k3/8/8/8/8/8/4r3/R3K2R w KQ - 0 1", false, false},  // in check
-      {"4k3/8/8/8/8/8/8/R3K2R w - - 0 1", false, false},
-      {"r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1", true, true},
+      {"4k3/8/8/8/8/8/8/R3K2R w - - 0 1", false, false},    {"r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1", true, true},
       {"r3k2r/5B2/8/8/8/8/8/4K3 b kq - 0 1", false, false},  // bishop checks e8
   };
   for (const Case& c : cases) {

@@ -11,8 +11,10 @@ TEST(Board, ResetLeavesBorderOffboardAndSquaresEmpty) {
   ensureEngine();
   resetPosition();
   for (int i = -64; i < 192; ++i) {
-    if (i >= 0 && i < 128 && isSquare(i)) EXPECT_EQ(Board[i], EMPTY) << i;
-    else EXPECT_EQ(Board[i], OFFBOARD) << i;
+    if (i >= 0 && i < 128 && isSquare(i))
+      EXPECT_EQ(Board[i], EMPTY) << i;
+    else
+      EXPECT_EQ(Board[i], OFFBOARD) << i;
   }
   for (int code = 0; code < 16; ++code) EXPECT_EQ(firstOfList(code), LIST_END);
   EXPECT_EQ(Pos.epSquare, EP_NONE);
@@ -109,7 +111,8 @@ TEST(MoveText, BothWays) {
   EXPECT_EQ(textToMove("e2e4"), makeMoveValue(0x14, 0x34, MOVE_PAWN));
   EXPECT_EQ(textToMove("e2e4x"), makeMoveValue(0x14, 0x34, MOVE_PAWN));
   EXPECT_EQ(textToMove("g1f3"), makeMoveValue(0x06, 0x25, 0));
-  for (const char* bad : {"E2E4", "e2e9", "i2i4", "e2", "", "e2e5", "e2e4q", "a1a1"}) EXPECT_EQ(textToMove(bad), 0u) << bad;
+  for (const char* bad : {"E2E4", "e2e9", "i2i4", "e2", "", "e2e5", "e2e4q", "a1a1"})
+    EXPECT_EQ(textToMove(bad), 0u) << bad;
 
   loadFen("4k3/4P3/8/8/8/8/8/R3K2R w KQ - 0 1");
   EXPECT_EQ(textToMove("e1g1"), makeMoveValue(SQ_E1, SQ_G1, MOVE_CASTLE));
