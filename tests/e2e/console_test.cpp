@@ -122,4 +122,42 @@ TEST(Console, PerftTotalsAreCumulative) {
                                std::regex("perft for depth 3\nNodes: 0   time: .*\n")));
 }
 
+TEST(Console, AttackMapsInStartPosition) {
+  const std::string empty = "00 00 00 00 00 00 00 00 \n";
+  const std::string white = empty + empty + empty + empty + empty +
+                            "1a 0a 1b 0a 0a 1b 0a 1a \n"
+                            "21 11 41 d4 d4 81 11 21 \n"
+                            "00 21 41 81 41 81 21 00 \n";
+  const std::string black = std::string("00 21 41 81 41 81 21 00 \n") +
+                            "21 11 41 d4 d4 81 11 21 \n"
+                            "1a 0a 1b 0a 0a 1b 0a 1a \n" +
+                            empty + empty + empty + empty + empty;
+  EXPECT_EQ(run("attacks\n"), "white attacks\n" + white + "\nblack attacks\n" + black);
+}
+
+TEST(Console, EvaluationCommands) {
+  // "eval" prints nothing; the rooks in the corners have no defender, so the
+  // exchange table calls them hung.
+  EXPECT_EQ(run("eval\nhung\n"), "hung value: 500\n");
+  // A knight attacked by a pawn and defended by nothing is worth 300.
+  EXPECT_EQ(run("setboard 4k3/8/8/3p4/4N3/8/8/4K3 w - - 0 1\nhung\n"), "hung value: 300\n");
+  // Pawn takes knight, pawn retakes: 3 - 1.
+  EXPECT_EQ(run("setboard 4k3/8/8/3p4/4N3/5P2/8/4K3 w - - 0 1\nhung\n"), "hung value: 200\n");
+  EXPECT_EQ(run("setboard 4k3/8/8/8/4N3/5P2/4K3/8 w - - 0 1\nhung\n"), "hung value: 0\n");
+}
+
+TEST(Console, MoveListings) {
+  const std::string moves = run("moves\n");
+  EXPECT_EQ(std::count(moves.begin(), moves.end(), '\n'), 20);
+  EXPECT_EQ(moves.substr(0, 12), "h2h3 \nh2h4 \n");
+  EXPECT_EQ(moves.find('+'), std::string::npos);
+  EXPECT_EQ(run("captures\n"), "generating captures ... \n");
+  EXPECT_EQ(run("setboard 4k3/8/3p4/4n3/3P4/8/8/4K3 w - - 0 1\ncaptures\n"),
+            "generating captures ... \n d4e5 (2)\n");
+  // The evasion listing reads the maps of the last evaluation.
+  EXPECT_EQ(run("setboard r3k3/8/8/8/K7/8/8/8 w - - 0 1\neval\nevasions\n"),
+            "generating evasions ... \na4b4 \na4a3 \na4b5 \na4b3 \n");
+  EXPECT_EQ(run("evasions\n"), "generating evasions ... \n");
+}
+
 }  // namespace
