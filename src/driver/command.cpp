@@ -119,10 +119,18 @@ void dispatchCommand() {
   }
 }
 
-void runEngine() {
+void runEngine(int lineCount, const char* const* lines) {
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   initEngine();
+  if (lineCount > 0) {
+    inputFromArguments = true;
+    for (int i = 0; i < lineCount; ++i) {
+      std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", lines[i]);
+      dispatchCommand();
+    }
+    std::exit(0);
+  }
   for (;;) {
     readLine();
     dispatchCommand();

@@ -99,4 +99,16 @@ TEST(Protocol, FullGameHistoryRefusesFurtherMoves) {
   EXPECT_EQ(run.status, 0);
 }
 
+TEST(Protocol, ArgumentsRunAsLines) {
+  const EngineRun run =
+      runEngineProcess("", {"isready", "position startpos moves e2e4", "e7e5", "undo", "undo", "undo"});
+  // The last move of a position command can be taken back too: its state is in the first record.
+  EXPECT_EQ(afterBanner(run.output),
+            "readyok\nunmaking move: 0x406444\nunmaking move: 0x401434\nnothing to undo\n");
+  EXPECT_EQ(run.status, 0);
+  const EngineRun quit = runEngineProcess("isready\n", {"quit", "isready"});
+  EXPECT_EQ(afterBanner(quit.output), "Bye\n");
+  EXPECT_EQ(quit.status, 0);
+}
+
 }  // namespace
