@@ -1,7 +1,7 @@
 # Set-up commands: `make run` starts the engine, `make test` runs every test.
 JOBS ?= 2
 
-.PHONY: run release asan test test-release test-asan clean format
+.PHONY: run release asan fuzz-build fuzz test test-release test-asan test-fuzz clean format
 
 run: release
 	./build/tarnic
@@ -21,10 +21,22 @@ test-release: release
 test-asan: asan
 	cd build-asan && ctest --output-on-failure -j$(JOBS) -E Slow
 
-test: test-release test-asan
+# libFuzzer targets (clang): `make fuzz` runs each for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz-build:
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_FUZZ=ON
+	cmake --build build-fuzz -j$(JOBS)
+
+fuzz: fuzz-build
+	tools/run_fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	tools/run_fuzz.sh build-fuzz 30
+
+test: test-release test-asan test-fuzz
 
 format:
 	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -113,10 +113,18 @@ void dispatchCommand() {
   } else if (strEqualNoCase(w, "ponderhit") == 0) {
   } else if (strEqualNoCase(w, "quit") == 0) {
     std::printf("Bye\n");
-    std::exit(0);
+    engineExit(0);
   } else {
     handleDebugCommand(w);
   }
+}
+
+void engineExit(int status) {
+#ifdef TARNIC_FUZZ
+  throw EngineExit{status};
+#else
+  std::exit(status);
+#endif
 }
 
 void runEngine(int lineCount, const char* const* lines) {
@@ -129,7 +137,7 @@ void runEngine(int lineCount, const char* const* lines) {
       std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", lines[i]);
       dispatchCommand();
     }
-    std::exit(0);
+    engineExit(0);
   }
   for (;;) {
     readLine();

@@ -36,6 +36,13 @@ int readLine();
 void dispatchCommand();
 // The Hash option; text is what follows "setoption name".
 void setOption(const char* text);
+// Ends the program with status. A fuzzing build throws EngineExit instead,
+// so that one input's "quit" does not end the whole run.
+struct EngineExit {
+  int status;
+};
+[[noreturn]] void engineExit(int status);
+
 // Engine start-up, then the given lines in order and exit status 0, or
 // without any, the loop over standard input; never returns.
 [[noreturn]] void runEngine(int lineCount, const char* const* lines);

@@ -42,7 +42,7 @@ int readLine() {
   int n = 0;
   for (;;) {
     const int c = nextChar();
-    if (c < 0) std::exit(1);
+    if (c < 0) engineExit(1);
     if (c == '\n') break;
     if (n < LINE_CAPACITY - 1) lineBuffer[n++] = static_cast<char>(c);
   }
@@ -78,7 +78,7 @@ int handleSearchCommand() {
   }
   if (strEqualNoCaseN(4, line, "quit") == 0) {
     std::printf("Quitting during think, bye\n");
-    std::exit(0);
+    engineExit(0);
   }
   if (strEqualNoCaseN(7, line, "isready") == 0) {
     std::printf("readyok\n");  // an interface waits for this even while we think
