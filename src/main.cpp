@@ -1,3 +1,4 @@
 #include "driver/driver.h"
 
-int main() { runEngine(); }
+// Arguments, when given, are run as input lines in order.
+int main(int argc, char** argv) { runEngine(argc - 1, argv + 1); }

@@ -81,9 +81,12 @@ void setOption(const char* text) {
   if (strEqualNoCaseN(5, p, "value") != 0) return;
   p = skipChars(p, 6);
   int n = parseInt(p);
-  if (n == 1) n = 16;
-  else if (n < 4) n = 4;
-  else if (n > 128) n = 128;
+  if (n == 1)
+    n = 16;
+  else if (n < 4)
+    n = 4;
+  else if (n > 128)
+    n = 128;
   std::printf("setting hash size to %d\n", n);
   resizeHashTable(n);
 }
@@ -116,10 +119,18 @@ void dispatchCommand() {
   }
 }
 
-void runEngine() {
+void runEngine(int lineCount, const char* const* lines) {
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   initEngine();
+  if (lineCount > 0) {
+    inputFromArguments = true;
+    for (int i = 0; i < lineCount; ++i) {
+      std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", lines[i]);
+      dispatchCommand();
+    }
+    std::exit(0);
+  }
   for (;;) {
     readLine();
     dispatchCommand();

@@ -12,7 +12,7 @@
 constexpr const char* ENGINE_NAME = "Tarnic";
 constexpr const char* ENGINE_VERSION = "0.4";
 
-constexpr int LINE_CAPACITY = 4096;   // at most 4095 characters of a line and a NUL
+constexpr int LINE_CAPACITY = 4096;    // at most 4095 characters of a line and a NUL
 constexpr int COMMAND_CAPACITY = 132;  // at most 131 characters of a command word
 
 constexpr int UCI_MODE = 1;  // bit of engineFlags set by "uci"
@@ -36,8 +36,9 @@ int readLine();
 void dispatchCommand();
 // The Hash option; text is what follows "setoption name".
 void setOption(const char* text);
-// Engine start-up and the loop over input lines; never returns.
-[[noreturn]] void runEngine();
+// Engine start-up, then the given lines in order and exit status 0, or
+// without any, the loop over standard input; never returns.
+[[noreturn]] void runEngine(int lineCount, const char* const* lines);
 
 // ---------------------------------------------------------------------------
 // Clock, input polling and search control
@@ -52,6 +53,7 @@ inline int stopSearch = 0;                 // set to make the search unwind
 inline std::uint32_t searchStartTime = 0;  // clock value at the start of the search
 inline std::int64_t nodeCount = 0;         // nodes of the current search
 inline std::uint32_t clockOffset = 0;      // added to the clock; lets tests place it near the wrap
+inline bool inputFromArguments = false;    // lines come from the command line: searches read no input
 
 // Wall-clock milliseconds in 32 bits (wraps).
 std::uint32_t currentTimeMs();

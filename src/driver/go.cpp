@@ -47,11 +47,16 @@ void allocateTime() {
   // 64-bit arithmetic: hostile clock values must not overflow.
   const std::int64_t t = ownTime;
   std::int64_t budget;
-  if (movesToGo != 0) budget = (t / movesToGo) * 8 / 10;
-  else if (Pos.gamePly < 40) budget = t / 40;
-  else if (Pos.gamePly < 60) budget = t / 28;
-  else if (Pos.gamePly < 80) budget = t / 23;
-  else budget = t / 18;
+  if (movesToGo != 0)
+    budget = (t / movesToGo) * 8 / 10;
+  else if (Pos.gamePly < 40)
+    budget = t / 40;
+  else if (Pos.gamePly < 60)
+    budget = t / 28;
+  else if (Pos.gamePly < 80)
+    budget = t / 23;
+  else
+    budget = t / 18;
   std::int64_t left = t - budget;
   if (searchFlags & GO_PONDER) {
     const std::int64_t extra = left / 100;
@@ -92,6 +97,8 @@ void handleGo(const char* args) {
   const Move best = pvTable[0][0];
   std::printf("bestmove %s ", moveToText(best));
   const Move reply = ponderMove(best);
-  if (reply != 0) std::printf("ponder %s\n", moveToText(reply));
-  else std::printf("\n");
+  if (reply != 0)
+    std::printf("ponder %s\n", moveToText(reply));
+  else
+    std::printf("\n");
 }

@@ -58,6 +58,7 @@ std::uint32_t currentTimeMs() {
 }
 
 int inputAvailable() {
+  if (inputFromArguments) return 0;
   if (inPos < inLen || inEnd) return 1;
   pollfd p{0, POLLIN, 0};
   // A closed pipe reports POLLHUP: the next read then meets end of input.

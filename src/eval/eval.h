@@ -104,3 +104,221 @@ int swapGain(int capturer, int owner, int w);
 // Exchange estimate of a capture, in pawn units, from the mover's view;
 // reads the attack maps of the position before the move.
 int exchangeValue(Move m);
+
+// ---------------------------------------------------------------------------
+// Evaluation tables
+// ---------------------------------------------------------------------------
+
+// A table as printed for WHITE: rank 8 first, files a to h.
+using PrintedTable = std::array<std::int32_t, 64>;
+// A table by colour and 0x88 square; off-board entries are 0.
+using ColourSquareTable = std::array<std::array<std::int32_t, 128>, 2>;
+using SquareTable = std::array<std::int32_t, 128>;
+
+// The WHITE table laid out on the 0x88 board.
+constexpr SquareTable whiteSquares(const PrintedTable& printed) {
+  SquareTable t{};
+  for (int rank = 0; rank < 8; ++rank)
+    for (int file = 0; file < 8; ++file) t[makeSquare(file, rank)] = printed[(7 - rank) * 8 + file];
+  return t;
+}
+// The same table seen from BLACK's side: the entry of s is WHITE's of s ^ 0x70.
+constexpr SquareTable mirroredSquares(const SquareTable& white) {
+  SquareTable t{};
+  for (int s = 0; s < 128; ++s)
+    if (isSquare(s)) t[s] = white[s ^ 0x70];
+  return t;
+}
+constexpr ColourSquareTable bothColours(const PrintedTable& printed) {
+  const SquareTable white = whiteSquares(printed);
+  return {white, mirroredSquares(white)};
+}
+
+// clang-format off
+inline constexpr ColourSquareTable KnightSquare = bothColours({
+    -20, -15, -10, -10, -10, -10, -15, -20,
+    -15,  -5,   2,   2,   2,   0,  -5, -15,
+    -10,   0,   8,   8,   8,   8,   0, -10,
+    -10,   0,   6,  10,  10,   6,   0, -10,
+    -10,   0,   6,  10,  10,   6,   0, -10,
+    -10,   0,   5,   5,   5,   5,   0, -10,
+    -15,  -5,   0,   2,   2,   0,  -2, -15,
+    -20, -15, -10, -10, -10, -10, -15, -20});
+
+// Added when an own pawn guards the knight.
+inline constexpr ColourSquareTable KnightOutpost = bothColours({
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 0,  6, 10, 10,  6, 0, 0,
+    0, 0, 10, 18, 18, 10, 0, 0,
+    0, 0, 10, 18, 18, 10, 0, 0,
+    0, 0,  0,  8,  8,  0, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0});
+
+inline constexpr ColourSquareTable BishopSquare = bothColours({
+    0,  2,  0,  0,  0,  0,  2, 0,
+    0,  4,  3,  2,  2,  3,  4, 0,
+    2,  5,  8,  8,  8,  8,  5, 2,
+    2,  8,  8, 12, 12,  8,  8, 2,
+    2,  6,  8, 10, 10,  8,  6, 2,
+    2,  4,  8,  6,  6,  8,  4, 2,
+    0,  7,  2,  2,  2,  2,  7, 0,
+    2, -1, -2, -5, -5, -2, -1, 2});
+
+inline constexpr ColourSquareTable RookSquare = bothColours({
+     4,  6,  8, 10, 10,  8,  6,  4,
+     8, 10, 12, 14, 14, 12, 10,  8,
+     4,  6,  8, 10, 10,  8,  6,  6,
+    -1,  1,  3,  5,  5,  3,  1, -1,
+    -1,  1,  3,  5,  5,  3,  1, -1,
+    -1,  1,  3,  5,  5,  3,  1, -1,
+    -1,  1,  3,  5,  5,  3,  1, -1,
+    -1,  1,  3,  5,  5,  3,  1, -1});
+
+inline constexpr ColourSquareTable QueenSquare = bothColours({
+    -2,  1,  2,  3,  3,  2,  1, -2,
+     2,  4,  8, 12, 12,  8,  4,  2,
+     1,  4,  6, 12, 12,  6,  4,  1,
+     1,  3,  6, 10, 10,  6,  3,  1,
+     0,  2,  4,  8,  8,  4,  2,  0,
+     0,  1,  4,  4,  4,  4,  1,  0,
+    -2,  0,  2,  3,  3,  2,  0, -2,
+    -5, -4, -3,  0,  0, -3, -4, -5});
+
+// BLACK's b8 holds 4, one less than the mirror of b1.
+inline constexpr ColourSquareTable KingSquareMg = [] {
+  ColourSquareTable t = bothColours({
+      -20, -20, -20, -20, -20, -20, -20, -20,
+      -20, -20, -20, -20, -20, -20, -20, -20,
+      -20, -20, -20, -20, -20, -20, -20, -20,
+      -20, -20, -20, -20, -20, -20, -20, -20,
+      -20, -20, -20, -20, -20, -20, -20, -20,
+      -10, -10, -10, -10, -10, -10, -10, -10,
+       -1,   0, -10, -10, -10, -10,   0,  -1,
+        3,   5,   4,  -5,  -5,  -2,   4,   2});
+  t[BLACK][SQ_B8] = 4;
+  return t;
+}();
+
+inline constexpr ColourSquareTable KingSquareEg = bothColours({
+    -20, -15, -10, -10, -10, -10, -15, -20,
+    -15,  -5,   0,   0,   0,   0,  -5, -11,
+    -15,   0,   5,   5,   5,   5,   0, -15,
+     -8,   0,   5,  12,  12,   5,   0,  -8,
+     -8,   0,   5,  12,  12,   5,   0,  -8,
+    -15,   0,   5,   5,   5,   5,   0, -15,
+    -15,  -5,   0,   0,   0,   0,  -5, -11,
+    -20, -15, -10, -10, -10, -10, -15, -20});
+
+// By the number of empty squares a slider reaches.
+inline constexpr std::array<std::int32_t, 16> BishopMobility = {-15, -5, 0, 5, 10, 15, 20, 24,
+                                                               28,  32, 36, 38, 40, 42, 44, 46};
+inline constexpr std::array<std::int32_t, 16> RookMobility = {-15, -5, -2, 0, 3, 6, 9, 12,
+                                                             15,  18, 20, 22, 24, 25, 26, 27};
+
+// Middle-game pawn squares: the default, and one for each wing a king
+// stands on while the enemy king is on the other. The two wing tables are
+// mirror images across the d/e line except for c2 and f2.
+inline constexpr ColourSquareTable PawnSquareDefault = bothColours({
+     0,  0,  0,   0,   0,  0,  0,  0,
+     2,  5,  7,  10,  10,  7,  5,  2,
+     0,  3,  5,   8,   8,  5,  3,  0,
+    -1,  2,  4,   8,   8,  4,  2, -1,
+    -3,  1,  9,  15,  15,  9,  1, -3,
+    -4, -1,  1,   0,   0,  1, -1, -4,
+    -4, -2, -2, -10, -10, -2, -2, -4,
+     0,  0,  0,   0,   0,  0,  0,  0});
+
+inline constexpr ColourSquareTable PawnSquareKingWing = bothColours({
+      0,   0,   0,  0,  0, 0,  0,  0,
+      0,   0,   0,  0,  0, 0,  0,  0,
+      0,   0,   5,  0,  0, 0,  0,  0,
+     -3,  -3,  -3, 10,  4, 0,  0,  0,
+     -6,  -6,  -6,  6, 10, 4,  4,  4,
+     -9,  -9,  -9,  0,  6, 8,  8,  8,
+    -12, -12, -12,  0,  0, 9, 10, 10,
+      0,   0,   0,  0,  0, 0,  0,  0});
+
+inline constexpr ColourSquareTable PawnSquareQueenWing = bothColours({
+     0,  0,  0,  0,  0,   0,   0,   0,
+     0,  0,  0,  0,  0,   0,   0,   0,
+     0,  0,  0,  0,  0,   5,   0,   0,
+     0,  0,  0,  4, 10,  -3,  -3,  -3,
+     4,  4,  4, 10,  6,  -6,  -6,  -6,
+     8,  8,  8,  6,  0,  -9,  -9,  -9,
+    10, 10, 10,  0,  0, -12, -12, -12,
+     0,  0,  0,  0,  0,   0,   0,   0});
+
+// Danger count a king starts with on each square.
+inline constexpr ColourSquareTable KingZoneBase = bothColours({
+    3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3,
+    2, 2, 2, 2, 2, 2, 2, 2,
+    1, 1, 1, 1, 1, 1, 1, 1,
+    1, 0, 0, 0, 0, 0, 0, 1});
+// clang-format on
+
+// End-game pawn squares by relative rank, the same on every file.
+inline constexpr ColourSquareTable PawnSquareEg = [] {
+  constexpr std::array<std::int32_t, 8> byRank = {0, -8, -4, 0, 4, 8, 12, 0};
+  ColourSquareTable t{};
+  for (int s = 0; s < 128; ++s)
+    if (isSquare(s))
+      for (int c = WHITE; c <= BLACK; ++c) t[c][s] = byRank[RelativeRank[c][s]];
+  return t;
+}();
+
+// Passed-pawn base value by colour and absolute rank.
+inline constexpr std::array<std::array<std::int32_t, 8>, 2> PassedPawnBonus = {
+    {{0, 5, 10, 20, 35, 55, 90, 0}, {0, 90, 55, 35, 20, 10, 5, 0}}};
+
+// Value of a piece code standing in front of a colour's king (codes up to OFFBOARD).
+inline constexpr std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> ShieldValue = [] {
+  std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> t{};
+  for (int c = WHITE; c <= BLACK; ++c) {
+    t[c][pieceCode(c, PAWN)] = 18;
+    t[c][pieceCode(c, KNIGHT)] = 2;
+    t[c][pieceCode(c, BISHOP)] = 6;
+  }
+  return t;
+}();
+
+// Danger by the number of own pawns on a file next to or at the king.
+inline constexpr std::array<std::int32_t, 8> OpenFileDanger = {1, 0, 0, 0, 0, 0, 0, 0};
+
+// Danger by the set of enemy classes near the king (an AttackMap byte >> 3).
+inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
+    0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 2, 2, 2, 3, 3, 3, 0, 0, 0, 0, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3};
+
+// By the number of undeveloped minor pieces plus one for unused castling rights.
+inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
+
+// ---------------------------------------------------------------------------
+// Evaluation state, rebuilt by every evaluate
+// ---------------------------------------------------------------------------
+
+inline std::array<std::int32_t, 2> mgScore{};  // middle-game sums [WHITE, BLACK]
+inline std::array<std::int32_t, 2> egScore{};  // end-game sums
+inline PlyRecord* evalRecord = &Ply[0];        // the record of the ply being evaluated
+
+// Per-file pawn data indexed by file + 1; entries 0 and 9 are guards.
+inline std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile{};  // pawns of a colour on the file
+inline std::array<std::int16_t, 10> whiteRearmost{};               // lowest white pawn rank, 6 if none
+inline std::array<std::int16_t, 10> blackRearmost{};               // highest black pawn rank, 1 if none
+
+// The passes of evaluate, in calling order after clearEvaluation.
+void clearEvaluation();
+void evalPawns();
+void evalPieces();
+void evalKingSafety();
+void evalDevelopment();
+
+// Value of a passed pawn of colour on square (rank = square >> 4).
+int passedPawnValue(int square, int rank, int colour);
+
+// Middle/end-game blend by material, truncating toward zero.
+int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg);

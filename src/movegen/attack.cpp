@@ -23,9 +23,11 @@ int isAttacked(int square, int colour) {
   if (KingDistance[kingSquare(colour)][square] <= 1) return 1;
 
   if (colour == WHITE) {
-    if (Board[square - 15] == pieceCode(WHITE, PAWN) || Board[square - 17] == pieceCode(WHITE, PAWN)) return 1;
+    if (Board[square - 15] == pieceCode(WHITE, PAWN) || Board[square - 17] == pieceCode(WHITE, PAWN))
+      return 1;
   } else {
-    if (Board[square + 15] == pieceCode(BLACK, PAWN) || Board[square + 17] == pieceCode(BLACK, PAWN)) return 1;
+    if (Board[square + 15] == pieceCode(BLACK, PAWN) || Board[square + 17] == pieceCode(BLACK, PAWN))
+      return 1;
   }
   return 0;
 }

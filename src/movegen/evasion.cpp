@@ -6,7 +6,9 @@
 
 namespace {
 
-inline void add(MoveEntry*& out, int from, int to, Move flags) { (out++)->move = makeMoveValue(from, to, flags); }
+inline void add(MoveEntry*& out, int from, int to, Move flags) {
+  (out++)->move = makeMoveValue(from, to, flags);
+}
 
 inline void addPromotions(MoveEntry*& out, int from, int to, Move flags) {
   add(out, from, to, flags | MOVE_PROMO_QUEEN);
@@ -65,8 +67,10 @@ void generateEvasions() {
   for (const std::int32_t* d = KingDirections.data(); *d; ++d) {
     const int t = king + *d;
     if (enemyMap[t] != 0) continue;
-    if (Board[t] == EMPTY) add(out, king, t, 0);
-    else if (colourOf(Board[t]) == o) add(out, king, t, MOVE_CAPTURE);
+    if (Board[t] == EMPTY)
+      add(out, king, t, 0);
+    else if (colourOf(Board[t]) == o)
+      add(out, king, t, MOVE_CAPTURE);
   }
 
   if (count <= 1) {
@@ -75,8 +79,10 @@ void generateEvasions() {
       for (const std::int32_t* d = KnightOffsets.data(); *d; ++d) {
         const int t = s + *d;
         if (!isSquare(t) || CheckMarks[t] == 0) continue;
-        if (Board[t] == EMPTY) add(out, s, t, 0);
-        else if (colourOf(Board[t]) == o) add(out, s, t, MOVE_CAPTURE);
+        if (Board[t] == EMPTY)
+          add(out, s, t, 0);
+        else if (colourOf(Board[t]) == o)
+          add(out, s, t, MOVE_CAPTURE);
       }
 
     for (int kind : {BISHOP, ROOK, QUEEN}) {
@@ -98,8 +104,10 @@ void generateEvasions() {
         if (!isSquare(t)) continue;
         if (CheckMarks[t]) {
           if (colourOf(Board[t]) == o) {
-            if (r == 6) addPromotions(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
-            else add(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
+            if (r == 6)
+              addPromotions(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
+            else
+              add(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
           }
         } else if (t == Pos.epSquare) {
           add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
@@ -108,8 +116,10 @@ void generateEvasions() {
       const int t = s + dirs[2];
       if (Board[t] == EMPTY) {
         if (CheckMarks[t]) {
-          if (r == 6) addPromotions(out, s, t, MOVE_PAWN);
-          else add(out, s, t, MOVE_PAWN);
+          if (r == 6)
+            addPromotions(out, s, t, MOVE_PAWN);
+          else
+            add(out, s, t, MOVE_PAWN);
         }
         const int t2 = t + dirs[2];
         if (r == 1 && Board[t2] == EMPTY && CheckMarks[t2]) add(out, s, t2, MOVE_PAWN);

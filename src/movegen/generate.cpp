@@ -4,13 +4,17 @@
 namespace {
 
 // Appends one move; the score is left for the ordering pass.
-inline void add(MoveEntry*& out, int from, int to, Move flags) { (out++)->move = makeMoveValue(from, to, flags); }
+inline void add(MoveEntry*& out, int from, int to, Move flags) {
+  (out++)->move = makeMoveValue(from, to, flags);
+}
 
 // Quiet move or capture by a non-pawn piece, as the target allows.
 inline void addStep(MoveEntry*& out, int from, int to, int opponent) {
   const int target = Board[to];
-  if (target == EMPTY) add(out, from, to, 0);
-  else if (colourOf(target) == opponent) add(out, from, to, MOVE_CAPTURE);
+  if (target == EMPTY)
+    add(out, from, to, 0);
+  else if (colourOf(target) == opponent)
+    add(out, from, to, MOVE_CAPTURE);
 }
 
 inline void addPromotions(MoveEntry*& out, int from, int to, Move flags) {
@@ -68,8 +72,10 @@ void generateMoves() {
     for (int i = 0; i < 2; ++i) {
       const int t = s + pawnDirs[i];
       if (colourOf(Board[t]) == opponent) {
-        if (r == 6) addPromotions(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
-        else add(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
+        if (r == 6)
+          addPromotions(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
+        else
+          add(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
       } else if (t == Pos.epSquare) {
         add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
       }

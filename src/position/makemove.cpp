@@ -105,8 +105,10 @@ void makeMove(Move m) {
   }
 
   // 8: every double step leaves an en-passant square.
-  if (piece == pieceCode(WHITE, PAWN) && t == o + 32) Pos.epSquare = o + 16;
-  else if (piece == pieceCode(BLACK, PAWN) && t == o - 32) Pos.epSquare = o - 16;
+  if (piece == pieceCode(WHITE, PAWN) && t == o + 32)
+    Pos.epSquare = o + 16;
+  else if (piece == pieceCode(BLACK, PAWN) && t == o - 32)
+    Pos.epSquare = o - 16;
 
   // 9: castling rights.
   if (Pos.castleRights) {

@@ -11,9 +11,7 @@ std::array<char, 6> MoveText{};
 
 bool isFileChar(char c) { return c >= 'a' && c <= 'h'; }
 bool isRankChar(char c) { return c >= '1' && c <= '8'; }
-bool isWordChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool isWordChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 }  // namespace
 
@@ -39,10 +37,14 @@ Move textToMove(const char* text) {
   const int target = (text[3] - '1') * 16 + (text[2] - 'a');
   Move key = makeMoveValue(origin, target, 0);
   switch (text[4]) {
-    case 'q': case 'Q': key |= MOVE_PROMO_QUEEN; break;
-    case 'r': case 'R': key |= MOVE_PROMO_ROOK; break;
-    case 'b': case 'B': key |= MOVE_PROMO_BISHOP; break;
-    case 'n': case 'N': key |= MOVE_PROMO_KNIGHT; break;
+    case 'q':
+    case 'Q': key |= MOVE_PROMO_QUEEN; break;
+    case 'r':
+    case 'R': key |= MOVE_PROMO_ROOK; break;
+    case 'b':
+    case 'B': key |= MOVE_PROMO_BISHOP; break;
+    case 'n':
+    case 'N': key |= MOVE_PROMO_KNIGHT; break;
     default: break;
   }
   generateMoves();

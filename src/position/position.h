@@ -27,9 +27,22 @@ constexpr int kindOf(int code) { return code & 7; }
 
 // Named squares used by castling, set-up and evaluation.
 enum SquareName : int {
-  SQ_A1 = 0x00, SQ_B1 = 0x01, SQ_C1 = 0x02, SQ_D1 = 0x03, SQ_E1 = 0x04, SQ_F1 = 0x05, SQ_G1 = 0x06,
-  SQ_H1 = 0x07, SQ_A8 = 0x70, SQ_B8 = 0x71, SQ_C8 = 0x72, SQ_D8 = 0x73, SQ_E8 = 0x74, SQ_F8 = 0x75,
-  SQ_G8 = 0x76, SQ_H8 = 0x77
+  SQ_A1 = 0x00,
+  SQ_B1 = 0x01,
+  SQ_C1 = 0x02,
+  SQ_D1 = 0x03,
+  SQ_E1 = 0x04,
+  SQ_F1 = 0x05,
+  SQ_G1 = 0x06,
+  SQ_H1 = 0x07,
+  SQ_A8 = 0x70,
+  SQ_B8 = 0x71,
+  SQ_C8 = 0x72,
+  SQ_D8 = 0x73,
+  SQ_E8 = 0x74,
+  SQ_F8 = 0x75,
+  SQ_G8 = 0x76,
+  SQ_H8 = 0x77
 };
 
 constexpr int CASTLE_WK = 1;
@@ -178,11 +191,11 @@ struct GameRecord {
   std::uint64_t key;  // key of the position after it
 };
 
-inline Position Pos{};                                       // the one position
-inline std::int32_t searchPly = 0;                           // index of the current PlyRecord
-inline std::int32_t maxDepth = 0;                            // last iteration of the deepening, in plies
-inline std::array<MoveEntry, MOVE_STACK_SIZE> MoveStack{};   // move lists of all plies
-inline std::array<PlyRecord, MAX_PLY + 1> Ply{};             // per-ply state; one spare for the next-ply start
+inline Position Pos{};                                      // the one position
+inline std::int32_t searchPly = 0;                          // index of the current PlyRecord
+inline std::int32_t maxDepth = 0;                           // last iteration of the deepening, in plies
+inline std::array<MoveEntry, MOVE_STACK_SIZE> MoveStack{};  // move lists of all plies
+inline std::array<PlyRecord, MAX_PLY + 1> Ply{};            // per-ply state; one spare for the next-ply start
 inline std::array<GameRecord, GAME_HISTORY_SIZE> GameHistory{};  // keys for the repetition test
 
 // PieceValue by piece code, both colours positive.
@@ -206,8 +219,8 @@ constexpr int REL_ORTH = 0x10;
 constexpr int REL_LINE = 0x20;
 constexpr int REL_KING = 0x40;
 
-inline std::array<std::array<std::uint16_t, 128>, 128> KingDistance{};     // Chebyshev distance
-inline std::array<std::array<Relation, 128>, 128> SquareRelation{};        // [attacked][attacker]
+inline std::array<std::array<std::uint16_t, 128>, 128> KingDistance{};  // Chebyshev distance
+inline std::array<std::array<Relation, 128>, 128> SquareRelation{};     // [attacked][attacker]
 
 inline constexpr std::array<std::int32_t, 16> RelationMask = {
     0, REL_BPAWN, REL_KNIGHT, REL_DIAG, REL_ORTH, REL_LINE, REL_KING, 0,
@@ -219,12 +232,24 @@ inline constexpr std::array<std::int32_t, 5> RookDirections = {-1, 1, 16, -16, 0
 inline constexpr std::array<std::int32_t, 5> BishopDirections = {15, 17, -15, -17, 0};
 inline constexpr std::array<std::int32_t, 9> QueenDirections = {-1, 1, 16, -16, 15, 17, -15, -17, 0};
 inline constexpr std::array<std::int32_t, 9> KingDirections = {-1, 1, 16, -16, 15, 17, -15, -17, 0};
-inline constexpr std::array<std::array<std::int32_t, 3>, 2> PawnDirections = {{{15, 17, 16}, {-17, -15, -16}}};
-inline constexpr std::array<const std::int32_t*, 16> PieceDirections = {
-    nullptr,           PawnDirections[0].data(), KnightOffsets.data(),   BishopDirections.data(),
-    RookDirections.data(), QueenDirections.data(), KingDirections.data(), nullptr,
-    nullptr,           PawnDirections[1].data(), KnightOffsets.data(),   BishopDirections.data(),
-    RookDirections.data(), QueenDirections.data(), KingDirections.data(), nullptr};
+inline constexpr std::array<std::array<std::int32_t, 3>, 2> PawnDirections = {
+    {{15, 17, 16}, {-17, -15, -16}}};
+inline constexpr std::array<const std::int32_t*, 16> PieceDirections = {nullptr,
+                                                                        PawnDirections[0].data(),
+                                                                        KnightOffsets.data(),
+                                                                        BishopDirections.data(),
+                                                                        RookDirections.data(),
+                                                                        QueenDirections.data(),
+                                                                        KingDirections.data(),
+                                                                        nullptr,
+                                                                        nullptr,
+                                                                        PawnDirections[1].data(),
+                                                                        KnightOffsets.data(),
+                                                                        BishopDirections.data(),
+                                                                        RookDirections.data(),
+                                                                        QueenDirections.data(),
+                                                                        KingDirections.data(),
+                                                                        nullptr};
 
 // Rank counted from the colour's own back rank; 0 off the board.
 inline constexpr std::array<std::array<std::int32_t, 128>, 2> RelativeRank = [] {
@@ -263,7 +288,8 @@ constexpr Keys makeKeys() {
 inline constexpr Keys AllKeys = makeKeys();
 }  // namespace zobrist_detail
 
-inline constexpr const std::array<std::array<std::uint64_t, 128>, 15>& PieceKey = zobrist_detail::AllKeys.piece;
+inline constexpr const std::array<std::array<std::uint64_t, 128>, 15>& PieceKey =
+    zobrist_detail::AllKeys.piece;
 inline constexpr const std::array<std::uint64_t, 16>& CastleKey = zobrist_detail::AllKeys.castle;
 inline constexpr std::uint64_t SideKey = zobrist_detail::AllKeys.side;
 

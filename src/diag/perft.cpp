@@ -1,0 +1,44 @@
+// Perft: the legal move tree counted with the search's own generators.
+#include <cinttypes>
+#include <cstdio>
+
+#include "diag/diag.h"
+#include "driver/driver.h"
+#include "eval/eval.h"
+#include "movegen/movegen.h"
+#include "position/position.h"
+
+void perft(int depth) {
+  if (depth == 0) return;
+  evaluate();  // the evasion generator reads this ply's attack maps
+  if (kingInCheck(Pos.side))
+    generateEvasions();
+  else
+    generateMoves();
+  const int p = searchPly;
+  for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
+    makeMove(e->move);
+    if (!kingInCheck(Pos.xside)) {
+      ++nodeCount;
+      perft(depth - 1);
+    }
+    unmakeMove(e->move);
+  }
+}
+
+void perftCommand(const char* args) {
+  // Every level uses a PlyRecord and attack maps: keep the walk inside them.
+  int depth = parseInt(args);
+  if (depth < 0) depth = 0;
+  if (depth > MAX_SEARCH_PLY) depth = MAX_SEARCH_PLY;
+  std::printf("perft for depth %d\n", depth);
+  const std::uint32_t t0 = currentTimeMs();
+  searchPly = 0;
+  nodeCount = 0;
+  perft(depth);
+  std::uint32_t ms = currentTimeMs() - t0;
+  if (ms == 0) ms = 1;
+  const std::uint64_t nodes = static_cast<std::uint64_t>(nodeCount);
+  std::printf("Nodes: %" PRIu64 "   time: %u.%u   Nodes/sec: %" PRIu64 "\n", nodes, ms / 1000, ms % 1000,
+              nodes / ms * 1000);
+}

@@ -1,0 +1,84 @@
+// Attack maps of knights, sliders and kings together with their material,
+// square, mobility and file terms, and the piece counters.
+#include "eval/eval.h"
+
+namespace {
+
+// Marks the ray from s along step up to and including the first occupied
+// (or border) index; returns the number of empty squares passed.
+inline int scanRay(std::uint8_t* map, int s, int step, std::uint8_t bit) {
+  int n = 0;
+  int t = s + step;
+  while (Board[t] == EMPTY) {
+    recordAttack(map, t, bit);
+    ++n;
+    t += step;
+  }
+  recordAttack(map, t, bit);
+  return n;
+}
+
+void evalColour(int c) {
+  std::uint8_t* map = currentAttackMap[c];
+  PlyRecord& rec = *evalRecord;
+  const int enemyKing = kingSquare(c ^ 1);
+  std::int32_t t = 0;
+
+  for (int s = firstOfList(pieceCode(c, KNIGHT)); s < LIST_END; s = Lists[s].next) {
+    rec.knightCount[c] += 1;
+    t += 330 + KnightSquare[c][s];
+    if (map[s] & ATTACK_PAWN) t += KnightOutpost[c][s];
+    for (int i = 0; i < 8; ++i) recordAttack(map, s + KnightOffsets[i], ATTACK_MINOR);
+  }
+
+  for (int s = firstOfList(pieceCode(c, BISHOP)); s < LIST_END; s = Lists[s].next) {
+    rec.bishopCount[c] += 1;
+    t += 330 + BishopSquare[c][s];
+    int n = 0;
+    for (int i = 0; i < 4; ++i) n += scanRay(map, s, BishopDirections[i], ATTACK_MINOR);
+    t += BishopMobility[n];
+  }
+
+  for (int s = firstOfList(pieceCode(c, ROOK)); s < LIST_END; s = Lists[s].next) {
+    rec.rookCount[c] += 1;
+    t += 530 + RookSquare[c][s];
+    if (RelativeRank[c][s] == 6) {
+      egScore[c] += 10;
+      if (RelativeRank[c][enemyKing] == 7) egScore[c] += 20;
+    }
+    const int file = fileOf(s) + 1;
+    if (pawnsOnFile[c][file] == 0) {
+      t += 5;
+      if (pawnsOnFile[c ^ 1][file] == 0) t += 10;
+    }
+    int n = 0;
+    for (int i = 0; i < 4; ++i) n += scanRay(map, s, RookDirections[i], ATTACK_ROOK);
+    t += RookMobility[n];
+  }
+
+  for (int s = firstOfList(pieceCode(c, QUEEN)); s < LIST_END; s = Lists[s].next) {
+    rec.queenCount[c] += 1;
+    t += 1050 + QueenSquare[c][s];
+    for (int i = 0; i < 8; ++i) scanRay(map, s, QueenDirections[i], ATTACK_QUEEN);
+  }
+
+  const int k = kingSquare(c);
+  mgScore[c] += 10000 + KingSquareMg[c][k];
+  egScore[c] += 10000 + KingSquareEg[c][k];
+  for (int i = 0; i < 8; ++i) recordAttack(map, k + KingDirections[i], ATTACK_KING);
+
+  if (rec.bishopCount[c] > 1) t += 3 * (16 - rec.pawnCount[WHITE] - rec.pawnCount[BLACK]);
+
+  mgScore[c] += t;
+  egScore[c] += t;
+}
+
+}  // namespace
+
+void evalPieces() {
+  evalColour(WHITE);
+  evalColour(BLACK);
+  PlyRecord& rec = *evalRecord;
+  for (int c = WHITE; c <= BLACK; ++c)
+    rec.pieceCount[c] = rec.knightCount[c] + rec.bishopCount[c] + rec.rookCount[c] + rec.queenCount[c];
+}

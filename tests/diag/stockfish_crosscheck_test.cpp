@@ -1,0 +1,145 @@
+// Perft totals against a reference engine on positions reached by random
+// legal moves (seeded, so every run walks the same positions).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "diag/diag.h"
+#include "driver/driver.h"
+#include "test_util.h"
+
+namespace {
+
+constexpr const char* STOCKFISH = "/usr/games/stockfish";
+
+std::vector<Move> legalMoves() {
+  std::vector<Move> out;
+  generateMoves();
+  for (const MoveEntry* e = listBegin(searchPly); e != listEnd(searchPly); ++e) {
+    makeMove(e->move);
+    if (!kingInCheck(Pos.xside)) out.push_back(e->move);
+    unmakeMove(e->move);
+  }
+  return out;
+}
+
+// Positions from random games; a move that gives check is taken more often
+// so that evasions get their share.
+std::vector<std::string> randomPositions(int count) {
+  const char* roots[] = {
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+      "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+      "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P3/P1NP1N1P/1PP1QPP1/R4RK1 w - - 0 10",
+  };
+  std::mt19937 rng(20261207);
+  std::vector<std::string> out;
+  while (static_cast<int>(out.size()) < count) {
+    loadFen(roots[out.size() % 6]);
+    const int length = static_cast<int>(rng() % 40);
+    for (int ply = 0; ply < length; ++ply) {
+      searchPly = 0;
+      std::vector<Move> moves = legalMoves();
+      if (moves.empty()) break;
+      std::vector<Move> checks;
+      for (Move m : moves) {
+        makeMove(m);
+        if (kingInCheck(Pos.side)) checks.push_back(m);
+        unmakeMove(m);
+      }
+      const bool preferCheck = !checks.empty() && rng() % 2 == 0;
+      const std::vector<Move>& pool = preferCheck ? checks : moves;
+      searchPly = 0;
+      makeMove(pool[rng() % pool.size()]);
+      if (ply + 1 == length || (kingInCheck(Pos.side) && rng() % 3 == 0)) break;
+    }
+    out.push_back(currentFen());
+  }
+  return out;
+}
+
+struct Reference {
+  std::vector<std::uint64_t> totals;                         // "Nodes searched" per request
+  std::vector<std::map<std::string, std::uint64_t>> divide;  // move lists per request
+};
+
+Reference askStockfish(const std::vector<std::string>& fens, int maxDepth) {
+  const std::string inputPath = testing::TempDir() + "tarnic_sf_in.txt";
+  const std::string outputPath = testing::TempDir() + "tarnic_sf_out.txt";
+  {
+    std::ofstream in(inputPath);
+    for (const std::string& fen : fens)
+      for (int d = 1; d <= maxDepth; ++d) in << "position fen " << fen << "\ngo perft " << d << "\n";
+    in << "quit\n";
+  }
+  const std::string cmd = std::string(STOCKFISH) + " < " + inputPath + " > " + outputPath;
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  Reference ref;
+  std::ifstream out(outputPath);
+  std::string line;
+  std::map<std::string, std::uint64_t> current;
+  while (std::getline(out, line)) {
+    if (line.rfind("Nodes searched: ", 0) == 0) {
+      ref.totals.push_back(std::stoull(line.substr(16)));
+      ref.divide.push_back(current);
+      current.clear();
+    } else if (line.size() >= 6 && line[4] == ':' && line.find(": ") != std::string::npos) {
+      current[line.substr(0, 4)] = std::stoull(line.substr(6));
+    } else if (line.size() >= 7 && line[5] == ':') {
+      current[line.substr(0, 5)] = std::stoull(line.substr(7));
+    }
+  }
+  return ref;
+}
+
+std::uint64_t enginePerft(int depth) {
+  searchPly = 0;
+  nodeCount = 0;
+  perft(depth);
+  return static_cast<std::uint64_t>(nodeCount);
+}
+
+TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {
+  struct stat st {};
+  ASSERT_EQ(stat(STOCKFISH, &st), 0) << "the reference engine is not installed (apt-get install stockfish)";
+  constexpr int kPositions = 240;
+  constexpr int kDepth = 3;
+  const std::vector<std::string> fens = randomPositions(kPositions);
+  int inCheck = 0;
+  for (const std::string& fen : fens) {
+    loadFen(fen.c_str());
+    inCheck += kingInCheck(Pos.side);
+  }
+  EXPECT_GE(inCheck, kPositions / 10) << "too few positions in check";
+
+  const Reference ref = askStockfish(fens, kDepth);
+  ASSERT_EQ(ref.totals.size(), fens.size() * kDepth);
+  int mismatches = 0;
+  for (std::size_t i = 0; i < fens.size() && mismatches < 5; ++i) {
+    std::uint64_t sum = 0;
+    for (int d = 1; d <= kDepth; ++d) {
+      sum += ref.totals[i * kDepth + d - 1];
+      loadFen(fens[i].c_str());
+      const std::uint64_t ours = enginePerft(d);
+      if (ours == sum) continue;
+      ++mismatches;
+      loadFen(fens[i].c_str());
+      std::ostringstream ourMoves;
+      for (Move m : legalMoves()) ourMoves << moveToText(m) << ' ';
+      std::ostringstream theirMoves;
+      for (const auto& [move, n] : ref.divide[i * kDepth]) theirMoves << move << ' ';
+      ADD_FAILURE() << fens[i] << " depth " << d << ": ours " << ours << ", reference " << sum
+                    << "\n ours:      " << ourMoves.str() << "\n reference: " << theirMoves.str();
+      break;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// Whole-evaluation scores: known positions, the draw rule, the phase blend
+// and colour symmetry.
+#include "eval_helpers.h"
+
+using evaltest::evalFen;
+using evaltest::flipFen;
+using evaltest::load;
+
+namespace {
+
+constexpr const char* KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+
+TEST(Evaluate, KnownScores) {
+  struct Case {
+    const char* fen;
+    int score;
+  };
+  const Case cases[] = {
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", 0},
+      {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", -47},
+      {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 86},
+      {"4k3/8/8/8/8/8/4P3/4K3 b - - 0 1", -86},
+  };
+  for (const Case& c : cases) EXPECT_EQ(evalFen(c.fen), c.score) << c.fen;
+}
+
+TEST(Evaluate, MaterialIsReadNotRecomputed) {
+  // The pawn ending scored as if a middle game were on: 100 shelter-free
+  // material means the king terms must switch on and change the score.
+  const char* fen = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
+  EXPECT_EQ(evalFen(fen), 86);
+  EXPECT_NE(evalFen(fen, FULL_MATERIAL), 86);
+}
+
+TEST(Evaluate, BoardMaterial) {
+  struct Case {
+    const char* fen;
+    int material;
+  };
+  const Case cases[] = {
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 8460},
+      {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 100},
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", 0},
+      {KIWIPETE, 8460},
+      {"rnbqkbnr/pppppppp/8/8/8/QQQ5/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 8460 + 3 * 1050},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(load(c.fen)) << c.fen;
+    EXPECT_EQ(boardMaterial(), c.material) << c.fen;
+  }
+}
+
+TEST(Evaluate, DrawRuleForBareMinors) {
+  struct Case {
+    const char* fen;
+    bool drawn;
+  };
+  const Case cases[] = {
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", true},     {"4k3/8/8/8/8/8/8/2B1K3 w - - 0 1", true},
+      {"8/8/3k4/8/8/1B6/8/7K b - - 0 1", true},    {"7k/8/8/8/8/8/8/Kb6 w - - 0 1", true},
+      {"4k3/8/2n5/8/8/5N2/8/4K3 w - - 0 1", true}, {"n6k/8/8/8/3N4/8/8/K7 b - - 0 1", true},
+      {"4kb2/8/8/8/8/8/8/2B1K3 w - - 0 1", true},  {"8/2b5/8/4k3/8/2K5/6B1/8 w - - 0 1", true},
+      {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", false},   {"4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", false},
+      {"4k3/8/8/8/8/8/8/3QK3 b - - 0 1", false},   {"4k3/8/8/8/8/8/7P/2B1K3 w - - 0 1", false},
+      {"4k3/p7/8/8/8/8/8/4K3 w - - 0 1", false},   {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", false},
+  };
+  for (const Case& c : cases) {
+    const int score = evalFen(c.fen);
+    if (c.drawn)
+      EXPECT_EQ(score, 0) << c.fen;
+    else
+      EXPECT_NE(score, 0) << c.fen;
+  }
+}
+
+TEST(Evaluate, BlendTruncatesTowardZero) {
+  struct Case {
+    int material, mg, eg, score;
+  };
+  const Case cases[] = {
+      {8460, 123, -77, 123}, {2730, 123, -77, -77}, {100, 123, -77, -77}, {2731, -5729, 0, 0},
+      {2731, -5730, 0, -1},  {2731, 5729, 0, 0},    {5595, 100, 0, 50},   {5595, -101, 0, -50},
+      {5595, 0, -101, -50},  {5595, 40, 60, 50},    {11610, 10, 0, 15},   {11610, 0, 100, -54},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(blendPhase(c.material, c.mg, c.eg), c.score) << c.material << " " << c.mg << " " << c.eg;
+}
+
+TEST(Evaluate, PhaseEndsUseOneAccumulator) {
+  // At full material the score is the middle-game difference; at 2730 the
+  // end-game difference.
+  const char* fens[] = {KIWIPETE, "r1bq1rk1/pp2bppp/2n2n2/3p4/3P4/2NB1N2/PP3PPP/R1BQ1RK1 b - - 0 10",
+                        "8/5k2/3p4/1p1Pp2p/pP2Pp1P/P4P1K/8/8 b - - 0 1"};
+  for (const char* fen : fens) {
+    const int full = evalFen(fen, FULL_MATERIAL);
+    const int sign = Pos.side == WHITE ? 1 : -1;
+    EXPECT_EQ(full, sign * (mgScore[WHITE] - mgScore[BLACK])) << fen;
+    EXPECT_NE(mgScore[WHITE] - mgScore[BLACK], egScore[WHITE] - egScore[BLACK]) << fen;
+    const int end = evalFen(fen, ENDGAME_MATERIAL);
+    EXPECT_EQ(end, sign * (egScore[WHITE] - egScore[BLACK])) << fen;
+  }
+}
+
+// Positions with no white king on b1 and no black king on b8, whose king
+// square values differ between the colours.
+const char* const SymmetryFens[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+    KIWIPETE,
+    "r1bq1rk1/pp2bppp/2n2n2/3p4/3P4/2NB1N2/PP3PPP/R1BQ1RK1 w - - 0 10",
+    "2kr3r/ppp2ppp/2n5/3q4/8/5N2/PPP2PPP/R2Q1RK1 b - - 0 12",
+    "6k1/pp3ppp/2p5/8/3P4/1P6/P4PPP/1R4K1 w - - 0 1",
+    "8/5k2/3p4/1p1Pp2p/pP2Pp1P/P4P1K/8/8 b - - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+    "rnbqkbnr/pppppppp/8/8/8/QQQ5/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1",
+    "8/8/3k4/8/8/1B6/8/7K b - - 0 1",
+    "1r4k1/4Rppp/8/3N4/8/6P1/5P1P/6K1 w - - 0 1",
+};
+
+TEST(Evaluate, ColourFlipGivesTheSameScore) {
+  for (const char* fen : SymmetryFens) {
+    const int score = evalFen(fen);
+    const std::string flipped = flipFen(fen);
+    EXPECT_EQ(evalFen(flipped.c_str()), score) << fen << " / " << flipped;
+  }
+}
+
+TEST(Evaluate, SideToMoveOnlyTurnsTheSign) {
+  for (const char* fen : SymmetryFens) {
+    std::string other = fen;
+    const std::size_t side = other.find(' ') + 1;
+    other[side] = other[side] == 'w' ? 'b' : 'w';
+    other.replace(other.find(' ', side + 2) + 1, std::string::npos, "- 0 1");  // no en-passant square
+    const int score = evalFen(fen);
+    EXPECT_EQ(evalFen(other.c_str()), -score) << fen;
+  }
+}
+
+TEST(Evaluate, BlackKingOnB8IsWorthOneLess) {
+  // Symmetric except for the one asymmetric king square: WHITE on b1 gets 5,
+  // BLACK on b8 gets 4; at full material the score is that middle-game 1.
+  const char* fen = "1kr2bnr/pppqpppp/2n5/3p1b2/3P1B2/2N5/PPPQPPPP/1KR2BNR w - - 0 1";
+  ASSERT_TRUE(load(fen));
+  ASSERT_EQ(boardMaterial(), FULL_MATERIAL);
+  EXPECT_EQ(evaluate(), 1);
+  EXPECT_EQ(evalFen(flipFen(fen).c_str()), -1);
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// Generation order and the special moves of each generator.
+#include <gtest/gtest.h>
+
+#include "eval/eval.h"
+#include "test_util.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+Texts generated(const char* fen, void (*gen)()) {
+  loadFen(fen);
+  gen();
+  return listTexts();
+}
+
+bool contains(const Texts& t, const char* m) { return std::find(t.begin(), t.end(), m) != t.end(); }
+
+TEST(Generate, StartPositionOrder) {
+  const Texts moves = generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateMoves);
+  EXPECT_EQ(moves, (Texts{"h2h3", "h2h4", "g2g3", "g2g4", "f2f3", "f2f4", "e2e3", "e2e4", "d2d3", "d2d4",
+                          "c2c3", "c2c4", "b2b3", "b2b4", "a2a3", "a2a4", "g1f3", "g1h3", "b1a3", "b1c3"}));
+  EXPECT_TRUE(
+      generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateCaptures).empty());
+}
+
+TEST(Generate, PromotionsInOrder) {
+  const char* fen = "n1r1k3/1P6/8/8/8/8/8/4K3 w - - 0 1";
+  const Texts all = generated(fen, generateMoves);
+  const Texts pawn(all.begin() + 5, all.begin() + 17);  // after five king steps
+  EXPECT_EQ(pawn, (Texts{"b7a8q", "b7a8n", "b7a8r", "b7a8b", "b7c8q", "b7c8n", "b7c8r", "b7c8b", "b7b8q",
+                         "b7b8n", "b7b8r", "b7b8b"}));
+  EXPECT_EQ(generated(fen, generateCaptures), (Texts{"b7a8q", "b7c8q", "b7b8q"}));
+}
+
+TEST(Generate, CastlingConditions) {
+  struct Case {
+    const char* fen;
+    bool shortCastle;
+    bool longCastle;
+  };
+  const Case cases[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true}, {"4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true},
+      {"4k3/8/8/8/8/8/5r2/R3K2R w KQ - 0 1", false, true},   // f1 attacked... by the rook on f2
+      {"4k3/8/8/8/8/8/6r1/R3K2R w KQ - 0 1", true, true},    // only g1 attacked: produced, illegal later
+      {"4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1", true, false},    // b1 occupied
+      {"4k3/8/8/8/8/8/1r6/R3K2R w KQ - 0 1", true, true},    // b1 attacked does not matter
+      {"4k3/8/8/8/8/8/3r4/R3K2R w KQ - 0 1", true, false},   // d1 attacked
+      {"4k3/8/8/8/8/8/4r3/R3K2R w KQ - 0 1", false, false},  // in check
+      {"4k3/8/8/8/8/8/8/R3K2R w - - 0 1", false, false},    {"r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1", true, true},
+      {"r3k2r/5B2/8/8/8/8/8/4K3 b kq - 0 1", false, false},  // bishop checks e8
+  };
+  for (const Case& c : cases) {
+    const Texts moves = generated(c.fen, generateMoves);
+    const bool white = Pos.side == WHITE;
+    EXPECT_EQ(contains(moves, white ? "e1g1" : "e8g8"), c.shortCastle) << c.fen;
+    EXPECT_EQ(contains(moves, white ? "e1c1" : "e8c8"), c.longCastle) << c.fen;
+  }
+}
+
+TEST(Generate, PawnPushesAndEnPassant) {
+  EXPECT_EQ(generated("4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", generateMoves),
+            (Texts{"e1d1", "e1f1", "e1d2", "e1f2"}));
+  const Texts one = generated("4k3/8/8/8/4n3/8/4P3/4K3 w - - 0 1", generateMoves);
+  EXPECT_TRUE(contains(one, "e2e3"));
+  EXPECT_FALSE(contains(one, "e2e4"));
+
+  loadFen("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1");
+  makeMove(textToMove("d7d5"));
+  searchPly = 0;
+  generateMoves();
+  bool found = false;
+  for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
+    if (e->move == makeMoveValue(0x44, 0x53, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT)) found = true;
+  EXPECT_TRUE(found);
+  generateCaptures();
+  EXPECT_EQ(listTexts(), (Texts{"e5d6"}));
+}
+
+TEST(Generate, PseudoLegalMovesIncluded) {
+  // The pinned bishop's moves and a king step into check are in the list.
+  const Texts moves = generated("4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1", generateMoves);
+  EXPECT_TRUE(contains(moves, "e2d3"));
+  EXPECT_TRUE(contains(moves, "e1d2"));
+}
+
+TEST(Attack, Samples) {
+  struct Case {
+    const char* fen;
+    const char* square;
+    int colour;
+    int expected;
+  };
+  const Case cases[] = {
+      {"4k3/8/8/8/4P3/8/8/4K3 w - - 0 1", "d5", WHITE, 1},
+      {"4k3/8/8/8/4P3/8/8/4K3 w - - 0 1", "f5", WHITE, 1},
+      {"4k3/8/8/8/4P3/8/8/4K3 w - - 0 1", "e5", WHITE, 0},
+      {"4k3/8/8/8/4P3/8/8/4K3 w - - 0 1", "d3", WHITE, 0},
+      {"4k3/8/8/4p3/8/8/8/4K3 w - - 0 1", "d4", BLACK, 1},
+      {"4k3/8/8/4p3/8/8/8/4K3 w - - 0 1", "f4", BLACK, 1},
+      {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", "a8", WHITE, 1},
+      {"4k3/8/8/8/n7/8/8/R3K3 w - - 0 1", "a4", WHITE, 1},
+      {"4k3/8/8/8/n7/8/8/R3K3 w - - 0 1", "a5", WHITE, 0},
+      {"4k3/8/8/8/3Q4/8/8/4K3 w - - 0 1", "h8", WHITE, 1},
+      {"4k3/8/8/8/3Q4/8/8/4K3 w - - 0 1", "d8", WHITE, 1},
+      {"4k3/8/8/8/3B4/8/8/4K3 w - - 0 1", "d8", WHITE, 0},
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1", WHITE, 1},   // own king's square: distance 0
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "d7", BLACK, 1},   // next to the enemy king
+      {"N3k3/8/8/8/8/8/8/4K3 w - - 0 1", "b6", WHITE, 1},  // knight in the corner
+      {"N3k3/8/8/8/8/8/8/4K3 w - - 0 1", "c7", WHITE, 1},
+      {"N3k3/8/8/8/8/8/8/4K3 w - - 0 1", "b7", WHITE, 0},
+  };
+  for (const Case& c : cases) {
+    loadFen(c.fen);
+    EXPECT_EQ(isAttacked(squareFromName(c.square), c.colour), c.expected) << c.fen << " " << c.square;
+  }
+  // Moving a piece off a line exposes the mover's king.
+  loadFen("4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1");
+  makeMove(textToMove("e2d3"));
+  EXPECT_EQ(kingInCheck(WHITE), 1);
+}
+
+}  // namespace

@@ -1,0 +1,261 @@
+#!/usr/bin/env python3
+"""Plays Tarnic against UCI opponents through pipes and checks every move.
+
+Each move Tarnic plays is checked against the legal move list of the
+reference engine (stockfish's "go perft 1"); the reference engine also tells
+check, mate, stalemate, repetition, the fifty-move rule and bare kings. The
+games are written as PGN with the result and the reason the game ended.
+
+Exit status: 0 when Tarnic made no illegal move, did not crash or hang and
+did not lose on time; 1 otherwise.
+
+Example:
+  tools/play_games.py --games 4 --time 10 --inc 0.1
+  tools/play_games.py --games 200 --opponent stockfish --opponent glaurung --pgn games.pgn
+"""
+
+import argparse
+import os
+import select
+import subprocess
+import sys
+import time
+
+STOCKFISH = "/usr/games/stockfish"
+OPPONENTS = {
+    # name: (command, options sent after "uci")
+    "stockfish": ([STOCKFISH], [("UCI_LimitStrength", "true"), ("UCI_Elo", "1350"), ("Threads", "1"), ("Hash", "16")]),
+    "glaurung": (["/usr/games/glaurung"], [("Threads", "1"), ("Hash", "16")]),
+    "toga2": (["/usr/games/toga2"], [("Hash", "16")]),
+    "ethereal": (["/usr/games/ethereal-chess"], [("Threads", "1"), ("Hash", "16")]),
+}
+OPENINGS = [
+    "", "e2e4 e7e5", "d2d4 d7d5", "e2e4 c7c5", "c2c4 e7e5", "g1f3 d7d5", "e2e4 e7e6", "d2d4 g8f6",
+    "e2e4 c7c6", "b1c3 d7d5", "e2e4 d7d6", "f2f4 d7d5", "d2d4 f7f5", "e2e4 g7g6", "c2c4 c7c5", "g2g3 e7e5",
+]
+
+
+class EngineError(Exception):
+    pass
+
+
+class Engine:
+    def __init__(self, name, command):
+        self.name = name
+        self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, bufsize=0)
+        self.buffer = b""
+
+    def send(self, line):
+        try:
+            self.proc.stdin.write((line + "\n").encode())
+            self.proc.stdin.flush()
+        except (BrokenPipeError, OSError) as exc:
+            raise EngineError(f"{self.name} closed its input: {exc}")
+
+    def read_line(self, deadline):
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise EngineError(f"{self.name} timed out")
+            ready, _, _ = select.select([self.proc.stdout], [], [], left)
+            if not ready:
+                continue
+            chunk = os.read(self.proc.stdout.fileno(), 65536)
+            if not chunk:
+                raise EngineError(f"{self.name} exited with status {self.proc.poll()}")
+            self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode(errors="replace").rstrip("\r")
+
+    def wait_for(self, prefix, seconds):
+        deadline = time.monotonic() + seconds
+        lines = []
+        while True:
+            line = self.read_line(deadline)
+            lines.append(line)
+            if line.startswith(prefix):
+                return lines
+
+    def start(self, options):
+        self.send("uci")
+        self.wait_for("uciok", 10)
+        for name, value in options:
+            self.send(f"setoption name {name} value {value}")
+        self.send("isready")
+        self.wait_for("readyok", 10)
+
+    def close(self):
+        try:
+            self.send("quit")
+            self.proc.wait(timeout=5)
+        except (EngineError, subprocess.TimeoutExpired):
+            self.proc.kill()
+            self.proc.wait()
+
+
+class Referee:
+    """Asks the reference engine about positions."""
+
+    def __init__(self):
+        self.engine = Engine("referee", [STOCKFISH])
+        self.engine.start([("Threads", "1")])
+
+    def legal_moves(self, moves):
+        self.engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+        self.engine.send("go perft 1")
+        lines = self.engine.wait_for("Nodes searched", 10)
+        return {line.split(":")[0] for line in lines if ":" in line and not line.startswith("Nodes")}
+
+    def describe(self, moves):
+        self.engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+        self.engine.send("d")
+        lines = self.engine.wait_for("Checkers:", 10)
+        fen = next(line[5:] for line in lines if line.startswith("Fen: "))
+        checkers = next(line for line in lines if line.startswith("Checkers:"))[9:].strip()
+        return fen, bool(checkers)
+
+    def close(self):
+        self.engine.close()
+
+
+def bare_material(fen):
+    pieces = fen.split()[0]
+    others = [c for c in pieces if c.isalpha() and c not in "kK"]
+    return all(c in "nNbB" for c in others) and len(others) <= 1
+
+
+def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log):
+    """Returns (result, reason, moves, tarnic_fault)."""
+    tarnic = Engine("tarnic", tarnic_cmd)
+    command, options = OPPONENTS[opponent]
+    other = Engine(opponent, command)
+    moves = opening.split()
+    clocks = [base, base]  # white, black, seconds
+    seen = {}
+    try:
+        tarnic.start([("Hash", "16")])
+        other.start(options)
+        tarnic.send("ucinewgame")
+        other.send("ucinewgame")
+        while True:
+            fen, in_check = referee.describe(moves)
+            legal = referee.legal_moves(moves)
+            white_to_move = fen.split()[1] == "w"
+            if not legal:
+                if in_check:
+                    return ("0-1" if white_to_move else "1-0"), "checkmate", moves, None
+                return "1/2-1/2", "stalemate", moves, None
+            key = " ".join(fen.split()[:4])
+            seen[key] = seen.get(key, 0) + 1
+            if seen[key] >= 3:
+                return "1/2-1/2", "threefold repetition", moves, None
+            if int(fen.split()[4]) >= 100:
+                return "1/2-1/2", "fifty-move rule", moves, None
+            if bare_material(fen):
+                return "1/2-1/2", "insufficient material", moves, None
+            side = 0 if white_to_move else 1
+            tarnic_moves = (side == 0) == tarnic_white
+            engine = tarnic if tarnic_moves else other
+            engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+            wtime, btime = int(clocks[0] * 1000), int(clocks[1] * 1000)
+            engine.send(f"go wtime {wtime} btime {btime} winc {int(inc * 1000)} binc {int(inc * 1000)}")
+            started = time.monotonic()
+            try:
+                lines = engine.wait_for("bestmove", clocks[side] + 5)
+            except EngineError as exc:
+                if tarnic_moves:
+                    return ("0-1" if tarnic_white else "1-0"), f"tarnic failed: {exc}", moves, str(exc)
+                return ("1-0" if tarnic_white else "0-1"), f"{opponent} failed: {exc}", moves, None
+            used = time.monotonic() - started
+            clocks[side] -= used
+            if clocks[side] < 0:
+                fault = "lost on time" if tarnic_moves else None
+                winner_white = side == 1
+                return ("1-0" if winner_white else "0-1"), f"{engine.name} lost on time", moves, fault
+            clocks[side] += inc
+            words = lines[-1].split()
+            move = words[1] if len(words) > 1 else "(none)"
+            if move not in legal:
+                fault = f"illegal move {move}" if tarnic_moves else None
+                winner_white = side == 1
+                return ("1-0" if winner_white else "0-1"), f"{engine.name} played illegal move {move}", moves, fault
+            moves.append(move)
+            if log:
+                print(f"  {len(moves):3d}. {engine.name:9s} {move:6s} {used:6.2f}s", file=sys.stderr)
+    finally:
+        tarnic.close()
+        other.close()
+
+
+def pgn(game_no, white, black, result, reason, moves):
+    header = (f'[Event "Tarnic test games"]\n[Round "{game_no}"]\n[White "{white}"]\n[Black "{black}"]\n'
+              f'[Result "{result}"]\n[Termination "{reason}"]\n\n')
+    body = []
+    for i, move in enumerate(moves):
+        if i % 2 == 0:
+            body.append(f"{i // 2 + 1}.")
+        body.append(move)
+    body.append(result)
+    lines, line = [], ""
+    for word in body:
+        if len(line) + len(word) + 1 > 79:
+            lines.append(line)
+            line = word
+        else:
+            line = f"{line} {word}".strip()
+    lines.append(line)
+    return header + "\n".join(lines) + "\n\n"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--engine", default=os.path.join(os.path.dirname(__file__), "..", "build", "tarnic"))
+    parser.add_argument("--games", type=int, default=4)
+    parser.add_argument("--time", type=float, default=10.0, help="base time per side, seconds")
+    parser.add_argument("--inc", type=float, default=0.1, help="increment per move, seconds")
+    parser.add_argument("--opponent", action="append", choices=sorted(OPPONENTS), help="may be repeated")
+    parser.add_argument("--pgn", help="write the games to this file")
+    parser.add_argument("--verbose", action="store_true")
+    args = parser.parse_args()
+    opponents = args.opponent or ["stockfish"]
+
+    referee = Referee()
+    score = {"win": 0, "draw": 0, "loss": 0}
+    faults = []
+    out = open(args.pgn, "w") if args.pgn else None
+    try:
+        for game in range(args.games):
+            opponent = opponents[game % len(opponents)]
+            tarnic_white = game % 2 == 0
+            opening = OPENINGS[(game // 2) % len(OPENINGS)]
+            result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
+                                                     args.inc, referee, args.verbose)
+            white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
+            if result == "1/2-1/2":
+                score["draw"] += 1
+            elif (result == "1-0") == tarnic_white:
+                score["win"] += 1
+            else:
+                score["loss"] += 1
+            if fault:
+                faults.append(f"game {game + 1}: {fault}")
+            print(f"game {game + 1}: {white} - {black} {result} ({reason}, {len(moves)} plies)", flush=True)
+            if out:
+                out.write(pgn(game + 1, white, black, result, reason, moves))
+                out.flush()
+    finally:
+        referee.close()
+        if out:
+            out.close()
+    total = sum(score.values())
+    points = score["win"] + 0.5 * score["draw"]
+    print(f"Tarnic: +{score['win']} ={score['draw']} -{score['loss']} ({points}/{total})")
+    for fault in faults:
+        print("FAULT", fault)
+    print(f"{total - len(faults)} passed, {len(faults)} failed")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
