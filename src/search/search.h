@@ -30,9 +30,9 @@ static_assert(sizeof(HashEntry) == 16);
 constexpr int DEFAULT_HASH_MB = 4;
 constexpr std::int64_t ENTRIES_PER_MB = (1 << 20) / static_cast<std::int64_t>(sizeof(HashEntry));
 
-inline HashEntry* hashTable = nullptr;   // the one heap block of the engine
-inline std::int32_t hashEntryCount = 0;  // entries in hashTable
-inline std::uint32_t hashGeneration = 0; // 6-bit search counter
+inline HashEntry* hashTable = nullptr;    // the one heap block of the engine
+inline std::int32_t hashEntryCount = 0;   // entries in hashTable
+inline std::uint32_t hashGeneration = 0;  // 6-bit search counter
 
 void allocateDefaultHashTable();
 // Replaces the table by a zeroed one of the given size; exits with status 1
@@ -43,7 +43,7 @@ HashEntry& hashEntryFor(std::uint64_t key);
 
 // Result of a probe: a score to return at once, or what the node may use.
 struct ProbeResult {
-  bool cutoff;      // score is the node's result
+  bool cutoff;  // score is the node's result
   int score;
   Move hashMove;    // 0 for none
   bool forbidNull;  // an upper bound below beta was stored
@@ -58,7 +58,7 @@ void storeHash(int depth, int score, std::uint32_t bound, Move move);
 inline std::array<std::array<std::array<std::int32_t, 128>, 128>, 2> History{};  // [colour][from][to]
 inline std::int32_t historyMax = 0;
 inline std::array<std::array<Move, MAX_PLY>, MAX_PLY> pvTable{};  // row p: best line from ply p
-inline std::array<std::int32_t, MAX_PLY> pvLength{};                // one past the row's last move
+inline std::array<std::int32_t, MAX_PLY> pvLength{};              // one past the row's last move
 
 void scoreMoves(Move hashMove);
 void scoreCaptures();

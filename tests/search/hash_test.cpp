@@ -1,0 +1,120 @@
+// Transposition table: replacement, probe rules and the entry index.
+#include "search_fixture.h"
+
+namespace {
+
+constexpr std::uint64_t KEY_A = 0x123456789ABCDEF0ULL;
+
+void useKey(std::uint64_t key) { Pos.key = key; }
+
+}  // namespace
+
+class HashTest : public SearchTest {
+ protected:
+  void SetUp() override {
+    forgetLearning();
+    searchPly = 0;
+  }
+  void TearDown() override { setPosition(START_FEN); }
+};
+
+TEST_F(HashTest, ReplacementByGenerationAndDepth) {
+  struct Case {
+    int storedDepth;
+    int newDepth;
+    int searchesLater;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {30, 20, 0, false},                       // deeper entry of this search stays
+      {30, 30, 0, true},                        // equal depth replaces
+      {20, 30, 0, true},                        // deeper replaces
+      {30, 20, 1, true},                        // an older search's entry always gives way
+      {30, 20, 63, true}, {30, 20, 64, false},  // the generation wraps: counts as current again
+  };
+  // Same index, different key: the old entry's key plays no part.
+  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(hashEntryCount);
+  for (const Case& c : cases) {
+    forgetLearning();
+    useKey(KEY_A);
+    storeHash(c.storedDepth, 111, BOUND_EXACT, 0x1234);
+    for (int i = 0; i < c.searchesLater; ++i) hashGeneration = (hashGeneration + 1) & 63;
+    useKey(other);
+    storeHash(c.newDepth, 222, BOUND_EXACT, 0x4321);
+    const HashEntry& e = hashEntryFor(KEY_A);
+    ASSERT_EQ(&e, &hashEntryFor(other));
+    EXPECT_EQ(e.keyLow, static_cast<std::uint32_t>(c.replaced ? other : KEY_A))
+        << c.storedDepth << " " << c.newDepth;
+    EXPECT_EQ(e.score, c.replaced ? 222 : 111);
+    EXPECT_EQ(e.info & 0xFFFFFF, c.replaced ? 0x4321u : 0x1234u);
+    EXPECT_EQ(e.info >> 26, hashGeneration);
+  }
+}
+
+TEST_F(HashTest, ProbeRules) {
+  struct Case {
+    const char* name;
+    int score;
+    std::uint32_t bound;
+    int storedDepth;
+    int probeDepth;
+    int alpha, beta;
+    int ply;
+    bool cutoff;
+    int result;
+    bool forbidNull;
+  };
+  const Case cases[] = {
+      {"exact mate shifts toward zero", 32700, BOUND_EXACT, 30, 20, -100, 100, 6, true, 32694, false},
+      {"exact mated shifts toward zero", -32700, BOUND_EXACT, 30, 30, -100, 100, 6, true, -32694, false},
+      {"threshold itself is no mate", 32567, BOUND_EXACT, 30, 30, -100, 100, 6, true, 32567, false},
+      {"lower bound at beta cuts", 300, BOUND_LOWER, 30, 30, 0, 300, 3, true, 300, false},
+      {"lower bound below beta", 300, BOUND_LOWER, 30, 30, 0, 301, 3, false, 0, false},
+      {"upper bound at alpha cuts", 100, BOUND_UPPER, 30, 30, 100, 101, 3, true, 100, true},
+      {"upper bound above alpha", 100, BOUND_UPPER, 30, 30, 99, 100, 3, false, 0, false},
+      {"shallow upper bound below beta vetoes the null move", -50, BOUND_UPPER, 10, 30, -10, 0, 3, false, 0,
+       true},
+      {"shallow lower bound", 900, BOUND_LOWER, 10, 30, -10, 0, 3, false, 0, false},
+      {"shallow exact", 5, BOUND_EXACT, 29, 30, -10, 0, 3, false, 0, false},
+  };
+  for (const Case& c : cases) {
+    forgetLearning();
+    useKey(KEY_A);
+    storeHash(c.storedDepth, c.score, c.bound, 0xABCD);
+    searchPly = c.ply;
+    const ProbeResult r = probeHash(c.probeDepth, c.alpha, c.beta);
+    searchPly = 0;
+    EXPECT_EQ(r.cutoff, c.cutoff) << c.name;
+    if (c.cutoff) {
+      EXPECT_EQ(r.score, c.result) << c.name;
+    }
+    EXPECT_EQ(r.forbidNull, c.forbidNull) << c.name;
+    EXPECT_EQ(r.hashMove, 0xABCDu) << c.name << ": any matching entry supplies its move";
+    useKey(KEY_A ^ 1);  // a different key at a different index misses
+    const ProbeResult miss = probeHash(c.probeDepth, c.alpha, c.beta);
+    EXPECT_FALSE(miss.cutoff || miss.forbidNull || miss.hashMove != 0) << c.name;
+  }
+}
+
+TEST_F(HashTest, ZeroedEntryMatchesKeyZeroWithoutEffect) {
+  useKey(0);
+  const ProbeResult r = probeHash(0, -32767, 32767);
+  EXPECT_FALSE(r.cutoff);
+  EXPECT_FALSE(r.forbidNull);
+  EXPECT_EQ(r.hashMove, 0u);
+}
+
+TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
+  resizeHashTable(5);
+  EXPECT_EQ(hashEntryCount, 5 * 65536);
+  const std::uint64_t n = 5 * 65536;
+  const std::uint64_t keys[] = {n * 3 + 17, 0xFFFFFFFFFFFFFFFFULL, n * 4 - 1, 1ULL << 40};
+  for (std::uint64_t k : keys) EXPECT_EQ(&hashEntryFor(k), hashTable + k % n) << std::hex << k;
+  // A power-of-two mask would put these two in different slots.
+  EXPECT_EQ(&hashEntryFor(n + 5), &hashEntryFor(5));
+  useKey(n * 7 + 9);
+  storeHash(20, 77, BOUND_LOWER, 0x0203);
+  EXPECT_EQ(hashTable[9].score, 77);
+  resizeHashTable(DEFAULT_HASH_MB);
+  EXPECT_EQ(hashEntryCount, 262144);
+}

@@ -1,0 +1,158 @@
+// Move ordering: score bands, selection, cutoff learning, PV update.
+#include "search_fixture.h"
+
+class OrderingTest : public SearchTest {
+ protected:
+  void TearDown() override {
+    clearHistory();
+    Ply[0].killer1 = Ply[0].killer2 = Ply[0].mateKiller = 0;
+    setPosition(START_FEN);
+  }
+
+  // Score of the entry of move text after scoring the root list.
+  static int scoreOf(const char* text) {
+    const Move m = moveFromText(text);
+    for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
+      if (e->move == m) return e->score;
+    ADD_FAILURE() << text << " not in the list";
+    return -2;
+  }
+};
+
+TEST_F(OrderingTest, FullSchemeBands) {
+  struct Case {
+    const char* name;
+    const char* fen;
+    const char* move;
+    const char* hash;  // nullptr for no hash move
+    const char* mateKiller;
+    const char* killer1;
+    const char* killer2;
+    int history;
+    int historyMax;
+    int expected;
+  };
+  const char* quiet = "4k3/8/8/8/8/8/8/4K2R w - - 0 1";
+  const Case cases[] = {
+      {"pawn takes queen", "4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", nullptr, nullptr, nullptr, nullptr, 0,
+       0, 800000 + 1050 - 100},
+      {"knight takes bishop", "4k3/8/8/3b4/8/4N3/8/4K3 w - - 0 1", "e3d5", nullptr, nullptr, nullptr, nullptr,
+       0, 0, 750000 + 330},
+      {"queen takes defended pawn", "4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", nullptr, nullptr, nullptr,
+       nullptr, 0, 0, 550000 + 100 - 1050},
+      {"queen takes free pawn", "4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", nullptr, nullptr, nullptr,
+       nullptr, 0, 0, 600000 + 100 - 1050},
+      {"en passant is never gainful by the table", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", nullptr,
+       nullptr, nullptr, nullptr, 0, 0, 550000 - 100},
+      {"hash move capture", "4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", "e4d5", nullptr, nullptr, nullptr, 0,
+       0, 1000000},
+      {"hash move quiet beats killers", quiet, "h1h5", "h1h5", "h1h5", "h1h5", nullptr, 0, 0, 1000000},
+      {"mate killer", quiet, "h1h5", nullptr, "h1h5", nullptr, nullptr, 0, 0, 900000},
+      {"mate killer tested before killer 1", quiet, "h1h5", nullptr, "h1h5", "h1h5", nullptr, 0, 0, 900000},
+      {"killer 1", quiet, "h1h5", nullptr, nullptr, "h1h5", "h1h4", 0, 0, 500000},
+      {"killer 2", quiet, "h1h4", nullptr, nullptr, "h1h5", "h1h4", 0, 0, 400000},
+      {"history scaled", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr, 50, 99, 500},
+      {"history ratio needs 64 bits", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr, 2000000000,
+       2000000000, 999},
+      {"history without maximum", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr, 0, 0, 0},
+      {"capture is not a killer", "4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", nullptr, "e4d5", "e4d5",
+       nullptr, 0, 0, 800950},
+  };
+  for (const Case& c : cases) {
+    setPosition(c.fen);
+    const Move m = moveFromText(c.move);
+    PlyRecord& rec = Ply[0];
+    rec.mateKiller = c.mateKiller ? moveFromText(c.mateKiller) : 0;
+    rec.killer1 = c.killer1 ? moveFromText(c.killer1) : 0;
+    rec.killer2 = c.killer2 ? moveFromText(c.killer2) : 0;
+    const Move hash = c.hash ? moveFromText(c.hash) : 0;
+    clearHistory();
+    History[WHITE][moveOrigin(m)][moveTarget(m)] = c.history;
+    historyMax = c.historyMax;
+    evaluate();
+    generateMoves();
+    scoreMoves(hash);
+    EXPECT_EQ(scoreOf(c.move), c.expected) << c.name;
+  }
+}
+
+TEST_F(OrderingTest, CaptureScheme) {
+  struct Case {
+    const char* name;
+    const char* fen;
+    const char* move;
+    int expected;
+  };
+  const Case cases[] = {
+      {"queen takes pawn defended by pawn is skipped", "4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", -1},
+      {"queen takes free pawn", "4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", 100000 + 100 - 1050},
+      {"pawn takes defended queen", "4k3/2p5/3q4/4P3/8/8/8/4K3 w - - 0 1", "e5d6", 100000 + 1050 - 100},
+      {"free en passant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 100000 - 100},
+      {"en passant into a pawn's defence is skipped", "4k3/2p5/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", -1},
+      {"quiet queen promotion", "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7b8q", 0},
+  };
+  for (const Case& c : cases) {
+    setPosition(c.fen);
+    const Move m = moveFromText(c.move);
+    evaluate();
+    generateCaptures();
+    scoreCaptures();
+    int score = -2;
+    for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
+      if (e->move == m) score = e->score;
+    EXPECT_EQ(score, c.expected) << c.name;
+  }
+}
+
+TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
+  Ply[0].moveListStart = 0;
+  const std::int32_t scores[] = {5, 7, 7, -1, 3, -9};
+  for (int i = 0; i < 6; ++i) MoveStack[i] = {static_cast<Move>(100 + i), scores[i]};
+  Ply[1].moveListStart = 6;
+  searchPly = 0;
+  const Move expected[] = {101, 102, 100, 104, 0, 0};
+  for (Move e : expected) EXPECT_EQ(pickMove(), e);
+  for (int i = 0; i < 6; ++i) EXPECT_LE(MoveStack[i].score, -1);
+  Ply[1].moveListStart = 0;
+}
+
+TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
+  setPosition(START_FEN);
+  const Move a = moveFromText("g1f3");
+  const Move b = moveFromText("b1c3");
+  clearHistory();
+  PlyRecord& rec = Ply[0];
+  rec.killer1 = rec.killer2 = rec.mateKiller = 0;
+  recordCutoff(a, 32667, 35);  // not above the bound: a plain killer
+  EXPECT_EQ(rec.killer1, a);
+  EXPECT_EQ(rec.killer2, 0u);
+  recordCutoff(a, 100, 20);  // no duplicate test: both slots
+  EXPECT_EQ(rec.killer1, a);
+  EXPECT_EQ(rec.killer2, a);
+  recordCutoff(b, 32668, 19);  // mate killer only
+  EXPECT_EQ(rec.mateKiller, b);
+  EXPECT_EQ(rec.killer1, a);
+  EXPECT_EQ(History[WHITE][moveOrigin(a)][moveTarget(a)], 3 + 2);
+  EXPECT_EQ(History[WHITE][moveOrigin(b)][moveTarget(b)], 1);
+  EXPECT_EQ(historyMax, 5);
+  EXPECT_EQ(History[BLACK][moveOrigin(a)][moveTarget(a)], 0);
+}
+
+TEST_F(OrderingTest, UpdatePvAdoptsChildLine) {
+  for (auto& row : pvTable) row.fill(0);
+  searchPly = 2;
+  pvTable[3][3] = 31;
+  pvTable[3][4] = 32;
+  pvTable[3][5] = 33;
+  pvLength[3] = 6;
+  pvTable[2][6] = 99;  // beyond the new length: left alone
+  updatePv(20);
+  EXPECT_EQ(pvLength[2], 6);
+  const Move row[] = {20, 31, 32, 33, 99};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(pvTable[2][2 + i], row[i]) << i;
+  pvLength[3] = 3;  // a child with an empty line
+  updatePv(21);
+  EXPECT_EQ(pvLength[2], 3);
+  EXPECT_EQ(pvTable[2][2], 21u);
+  searchPly = 0;
+}

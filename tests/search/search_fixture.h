@@ -1,0 +1,79 @@
+// Shared set-up for the search tests: one engine start, positions by FEN,
+// and depth-limited searches that never stop by time.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "driver/driver.h"
+#include "eval/eval.h"
+#include "movegen/movegen.h"
+#include "position/position.h"
+#include "search/search.h"
+
+class SearchTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    initEngine();
+    // The searches poll standard input; give them an open pipe that never
+    // carries a line, so that no poll reads or meets end of input.
+    static int quietInput[2];
+    ASSERT_EQ(pipe(quietInput), 0);
+    ASSERT_EQ(dup2(quietInput[0], 0), 0);
+  }
+
+  // Sets up a position at the root of a search with its material counted.
+  static void setPosition(const char* fen) {
+    ASSERT_EQ(setupFen(fen), 0) << fen;
+    searchPly = 0;
+    Ply[0].material = boardMaterial();
+  }
+
+  // The generated move named by text in the current position (0 if none).
+  static Move moveFromText(const char* text) {
+    const Move m = textToMove(text);
+    EXPECT_NE(m, 0u) << text;
+    return m;
+  }
+
+  // Forgets everything a previous search learned.
+  static void forgetLearning() {
+    resizeHashTable(DEFAULT_HASH_MB);
+    for (PlyRecord& r : Ply) r.killer1 = r.killer2 = r.mateKiller = 0;
+  }
+
+  // Runs iterativeDeepening to maxDepth plies and returns what it printed.
+  static std::string runSearch(int depth, bool uci = true, int flags = 0) {
+    maxDepth = depth;
+    searchFlags = flags;
+    stopTime = currentTimeMs() + 100000000u;
+    if (uci)
+      engineFlags |= UCI_MODE;
+    else
+      engineFlags &= ~UCI_MODE;
+    testing::internal::CaptureStdout();
+    iterativeDeepening();
+    std::string out = testing::internal::GetCapturedStdout();
+    engineFlags &= ~UCI_MODE;
+    return out;
+  }
+
+  // The last line of the output that starts with prefix.
+  static std::string lastLine(const std::string& out, const std::string& prefix) {
+    std::string found;
+    std::size_t pos = 0;
+    while (pos < out.size()) {
+      std::size_t end = out.find('\n', pos);
+      if (end == std::string::npos) end = out.size();
+      const std::string line = out.substr(pos, end - pos);
+      if (line.rfind(prefix, 0) == 0) found = line;
+      pos = end + 1;
+    }
+    return found;
+  }
+};

@@ -1,0 +1,206 @@
+// Whole searches to a fixed depth, and single nodes of the main search.
+#include <regex>
+
+#include "search_fixture.h"
+
+class SearchResultTest : public SearchTest {
+ protected:
+  void SetUp() override { forgetLearning(); }
+  void TearDown() override {
+    searchFlags = 0;
+    maxDepth = 50;
+    setPosition(START_FEN);
+  }
+
+  static std::string rootLine() {
+    std::string s;
+    for (int i = 0; i < rootLineLength; ++i) s += std::string(moveToText(pvTable[0][i])) + " ";
+    return s;
+  }
+};
+
+TEST_F(SearchResultTest, FindsMatesAndStalemates) {
+  struct Case {
+    const char* name;
+    const char* fen;
+    int depth;
+    const char* finalScore;  // text after "score " on the final line
+    const char* firstMove;   // nullptr when several moves are as good
+  };
+  const Case cases[] = {
+      {"mate in one", "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 3, "mate 1 ", "a1a8"},
+      {"mate in two", "7k/8/8/8/8/8/R7/1R4K1 w - - 0 1", 5, "mate 2 ", nullptr},
+      {"mate in three", "8/7k/8/8/8/8/R7/1R4K1 w - - 0 1", 7, "mate 3 ", nullptr},
+      {"mated after the only move", "2r4k/8/8/8/8/8/7r/1K6 w - - 0 1", 6, "mate -1 ", "b1a1"},
+      {"queen sacrifice for stalemate", "r6k/qp1Q4/8/8/8/7p/7P/7K w - - 0 1", 4, "cp 0 ", "d7g7"},
+  };
+  for (const Case& c : cases) {
+    setPosition(c.fen);
+    const std::string out = runSearch(c.depth);
+    const std::string last = lastLine(out, "info depth");
+    EXPECT_NE(last.find(std::string("score ") + c.finalScore), std::string::npos) << c.name << "\n" << out;
+    if (c.firstMove) {
+      EXPECT_STREQ(moveToText(pvTable[0][0]), c.firstMove) << c.name;
+    }
+  }
+}
+
+TEST_F(SearchResultTest, RepetitionScoresZero) {
+  // The only move returns to the position after White's first game move.
+  positionCommand("fen 2r4k/8/8/8/8/8/7r/1K6 w - - 0 1 moves b1a1 h8g8 a1b1 g8h8");
+  ASSERT_EQ(Pos.gamePly, 4);
+  const std::string out = runSearch(6);
+  EXPECT_EQ(lastLine(out, "info depth").rfind("info depth 3 score cp 0 ", 0), 0u) << out;
+  EXPECT_STREQ(moveToText(pvTable[0][0]), "b1a1");
+}
+
+TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
+  struct Case {
+    int flags;
+    const char* finalLine;
+  };
+  const Case cases[] = {
+      {0, "info depth 3 score mate -1 "},
+      {GO_INFINITE, "info depth 5 score mate -1 "},  // analysis goes on
+      {GO_PONDER, "info depth 5 score mate -1 "},
+  };
+  for (const Case& c : cases) {
+    forgetLearning();
+    setPosition("2r4k/8/8/8/8/8/7r/1K6 w - - 0 1");
+    const std::string out = runSearch(5, true, c.flags);
+    EXPECT_EQ(lastLine(out, "info depth").rfind(c.finalLine, 0), 0u) << out;
+    EXPECT_EQ(rootMoveCount, 1);
+  }
+}
+
+TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
+  setPosition("6k1/8/8/8/8/8/8/R5K1 w - - 0 1");
+  runSearch(1);
+  // The checking move's child is a full-width node at the root's depth and
+  // stores; a quiet move's child is a quiescence node and stores nothing.
+  struct Case {
+    const char* move;
+    bool stored;
+  };
+  const Case cases[] = {{"a1a8", true}, {"a1a2", false}, {"g1f2", false}};
+  for (const Case& c : cases) {
+    const Move m = moveFromText(c.move);
+    makeMove(m);
+    const HashEntry& e = hashEntryFor(Pos.key);
+    const bool match = e.keyLow == static_cast<std::uint32_t>(Pos.key) &&
+                       e.keyHigh == static_cast<std::uint32_t>(Pos.key >> 32);
+    EXPECT_EQ(match, c.stored) << c.move;
+    if (match) {
+      EXPECT_EQ(e.depth, ONE_PLY) << c.move;
+    }
+    unmakeMove(m);
+  }
+}
+
+TEST_F(SearchResultTest, SameStateGivesSameSearch) {
+  const char* fen = "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7";
+  std::string lines[2];
+  std::int64_t nodes[2];
+  std::string pv[2];
+  int deepest[2];
+  const std::regex time(" time [0-9]+");
+  for (int run = 0; run < 2; ++run) {
+    forgetLearning();
+    setPosition(fen);
+    const std::string out = runSearch(5);
+    lines[run] = std::regex_replace(out, time, "");
+    nodes[run] = nodeCount;
+    pv[run] = rootLine();
+    deepest[run] = maxply;
+  }
+  EXPECT_EQ(nodes[0], nodes[1]);
+  EXPECT_EQ(pv[0], pv[1]);
+  EXPECT_EQ(lines[0], lines[1]);
+  EXPECT_EQ(deepest[0], deepest[1]);
+  EXPECT_GE(deepest[0], 5);
+  EXPECT_LE(deepest[0], MAX_SEARCH_PLY + 1);
+  EXPECT_GT(nodes[0], 1000);
+}
+
+TEST_F(SearchResultTest, SingleNodes) {
+  struct Case {
+    const char* name;
+    const char* position;  // argument text of the position command
+    int ply;
+    int expected;
+    bool counted;
+  };
+  const Case cases[] = {
+      {"stalemate", "fen r7/qp4k1/8/8/8/7p/7P/7K w - - 0 1", 3, 0, true},
+      {"checkmate at ply 4", "fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", 4, 4 - 32767, true},
+      {"repetition before the probe", "fen 2r4k/8/8/8/8/8/7r/1K6 w - - 0 1 moves b1a1 h8g8 a1b1 g8h8 b1a1", 2,
+       0, false},
+  };
+  for (const Case& c : cases) {
+    forgetLearning();
+    positionCommand(c.position);
+    initSearch();
+    stopTime = currentTimeMs() + 100000000u;
+    // Search this position as if it were deep in a tree.
+    Ply[c.ply].moveListStart = Ply[0].moveListStart;
+    Ply[c.ply].material = Ply[0].material;
+    searchPly = c.ply;
+    nodeCount = 1;  // away from a poll
+    const int score = search(30, -1000, 1000, 1);
+    EXPECT_EQ(searchPly, c.ply);
+    searchPly = 0;
+    EXPECT_EQ(score, c.expected) << c.name;
+    EXPECT_EQ(nodeCount, c.counted ? 2 : 1) << c.name;
+    const HashEntry& e = hashEntryFor(Pos.key);
+    EXPECT_NE(e.keyLow, static_cast<std::uint32_t>(Pos.key)) << c.name << ": nothing is stored";
+  }
+}
+
+TEST_F(SearchResultTest, ProgressLineForms) {
+  struct Case {
+    bool uci;
+    int score;
+    const char* prefix;
+  };
+  const Case cases[] = {
+      {true, 32767 - 1, "info depth 7 score mate 1 time "},
+      {true, 32767 - 3, "info depth 7 score mate 2 time "},
+      {true, 2 - 32767, "info depth 7 score mate -1 time "},
+      {true, 4 - 32767, "info depth 7 score mate -2 time "},
+      {true, 32567, "info depth 7 score cp 32567 time "},
+      {true, -32567, "info depth 7 score cp -32567 time "},
+      {false, 32766, "  7   32766    "},
+  };
+  setPosition(START_FEN);
+  initSearch();
+  const Move line[] = {moveFromText("e2e4"), 0x1111, 0x2222, 0x3333};
+  for (int i = 0; i < 4; ++i) pvTable[0][i] = line[i];
+  pvTable[0][4] = 0x4444;  // past the current line: an older line's move
+  rootLineLength = 4;
+  iterationDepth = 7;
+  nodeCount = 12345;
+  for (const Case& c : cases) {
+    engineFlags = c.uci ? UCI_MODE : 0;
+    testing::internal::CaptureStdout();
+    printInfo(c.score);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind(c.prefix, 0), 0u) << out;
+    const std::string tail =
+        c.uci ? " nodes 12345 pv e2e4 b2b2 c3c3 d4d4 \n" : "     12345    e2e4 b2b2 c3c3 d4d4 \n";
+    ASSERT_GE(out.size(), tail.size());
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
+  }
+  engineFlags = 0;
+  testing::internal::CaptureStdout();
+  printStatistics();
+  const std::string stats = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(
+      std::regex_match(stats, std::regex("Time: [0-9]+\\.[0-9]{3}  Nodes: 12345  Nps: [0-9]+  maxply 0\n"
+                                         "check 0  prom 0  p7 0  single 0  mt 0  kt 0 simple 0 \n")))
+      << stats;
+  engineFlags = UCI_MODE;
+  testing::internal::CaptureStdout();
+  printStatistics();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  engineFlags = 0;
+}
