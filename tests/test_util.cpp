@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "driver/driver.h"
 
 void ensureEngine() {
@@ -84,4 +86,41 @@ std::string currentFen() {
   fen += Pos.epSquare == EP_NONE ? "-" : squareName(Pos.epSquare);
   fen += " 0 1";
   return fen;
+}
+
+static bool matchFrom(const char* t, const char* p) {
+  for (; *p; ++p) {
+    if (*p == '*') {
+      for (const char* s = t;; ++s) {
+        if (matchFrom(s, p + 1)) return true;
+        if (!*s) return false;
+      }
+    }
+    if (*p == '#') {
+      if (!std::isdigit(static_cast<unsigned char>(*t))) return false;
+      while (std::isdigit(static_cast<unsigned char>(*t))) ++t;
+      continue;
+    }
+    if (*t != *p) return false;
+    ++t;
+  }
+  return *t == 0;
+}
+
+bool matchesPattern(const std::string& text, const std::string& pattern) {
+  return matchFrom(text.c_str(), pattern.c_str());
+}
+
+std::string withoutTimes(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.compare(i, 6, " time ") == 0 && i + 6 < text.size() &&
+        std::isdigit(static_cast<unsigned char>(text[i + 6]))) {
+      i += 6;
+      while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+      continue;
+    }
+    out += text[i++];
+  }
+  return out;
 }

@@ -23,3 +23,8 @@ std::string squareName(int s);
 int squareFromName(const char* name);
 // FEN text of the current position (half-move clock 0, move number 1).
 std::string currentFen();
+// Whole-text match where '#' stands for one or more digits and '*' for any
+// run of characters (std::regex trips a compiler warning in sanitizer builds).
+bool matchesPattern(const std::string& text, const std::string& pattern);
+// The text with every " time <digits>" removed.
+std::string withoutTimes(const std::string& text);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "driver/driver.h"
 #include "search/search.h"
 
 void resizeHashTable(int megabytes) {
@@ -12,7 +13,7 @@ void resizeHashTable(int megabytes) {
   hashTable = new (std::nothrow) HashEntry[static_cast<std::size_t>(count)]();
   if (hashTable == nullptr) {
     std::printf("ERROR: Couldn't allocate memory for hash table\n");
-    std::exit(1);
+    engineExit(1);
   }
   hashEntryCount = static_cast<std::int32_t>(count);
 }

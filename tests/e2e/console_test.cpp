@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 
 #include "e2e/engine_process.h"
 #include "test_util.h"
@@ -114,12 +113,14 @@ TEST(Console, PerftTotalsAreCumulative) {
   }
   // The printed rate is whole nodes per millisecond; 0 and negative depths count nothing.
   const std::string zero = run("perft 0\nperft -3\nperft\n");
-  EXPECT_TRUE(std::regex_match(
-      zero, std::regex("(perft for depth 0\nNodes: 0   time: \\d+\\.\\d+   Nodes/sec: 0\n){3}")))
+  EXPECT_TRUE(matchesPattern(zero,
+                             "perft for depth 0\nNodes: 0   time: #.#   Nodes/sec: 0\n"
+                             "perft for depth 0\nNodes: 0   time: #.#   Nodes/sec: 0\n"
+                             "perft for depth 0\nNodes: 0   time: #.#   Nodes/sec: 0\n"))
       << zero;
   // A checkmated side has no moves at any depth.
-  EXPECT_TRUE(std::regex_match(run("position startpos moves f2f3 e7e5 g2g4 d8h4\nperft 3\n"),
-                               std::regex("perft for depth 3\nNodes: 0   time: .*\n")));
+  EXPECT_TRUE(matchesPattern(run("position startpos moves f2f3 e7e5 g2g4 d8h4\nperft 3\n"),
+                             "perft for depth 3\nNodes: 0   time: #.#   Nodes/sec: 0\n"));
 }
 
 TEST(Console, AttackMapsInStartPosition) {

@@ -13,6 +13,17 @@ struct EngineRun {
 EngineRun runEngineProcess(const std::string& input, const std::vector<std::string>& args = {},
                            int timeoutSeconds = 60);
 
+// One step of an interactive session: wait until the output holds waitFor
+// (when not empty) and then delayMs more, then write text; an empty text
+// with closeInput ends the input.
+struct SessionStep {
+  std::string waitFor;
+  int delayMs;
+  std::string text;
+  bool closeInput = false;
+};
+EngineRun runEngineSession(const std::vector<SessionStep>& steps, int timeoutSeconds = 60);
+
 // The output after the start-up banner.
 std::string afterBanner(const std::string& output);
 

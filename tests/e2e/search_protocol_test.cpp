@@ -1,0 +1,132 @@
+// Searches through a pipe: stop, ponderhit, quit, isready and end of input
+// while thinking, and the exact forms of the answer.
+#include <gtest/gtest.h>
+
+#include "e2e/engine_process.h"
+#include "test_util.h"
+
+namespace {
+
+// The move named after "bestmove " in the output, or "".
+std::string bestMove(const std::string& out) {
+  const std::size_t at = out.find("bestmove ");
+  if (at == std::string::npos) return "";
+  const std::size_t end = out.find_first_of(" \n", at + 9);
+  return out.substr(at + 9, end - at - 9);
+}
+
+bool legalIn(const char* fen, const std::string& move) {
+  loadFen(fen);
+  return playGameMove(move.c_str()) != 0;
+}
+
+constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+TEST(SearchProtocol, StopDuringInfiniteAnswersWithALegalMove) {
+  const EngineRun run = runEngineSession({{"", 0, "uci\nposition startpos\ngo infinite\n"},
+                                          {"uciok", 300, "stop\n"},
+                                          {"bestmove", 0, "quit\n"}});
+  EXPECT_EQ(run.status, 0);
+  const std::string out = afterBanner(run.output);
+  EXPECT_TRUE(legalIn(START, bestMove(out))) << out;
+  EXPECT_EQ(out.find("Unexpected"), std::string::npos) << out;
+  EXPECT_TRUE(matchesPattern(out.substr(out.find("bestmove")), "bestmove * ponder *\nBye\n")) << out;
+}
+
+TEST(SearchProtocol, PonderhitTurnsPonderingIntoATimedSearch) {
+  // The budget (50 ms plus a little) has passed by the ponderhit, so the
+  // search ends at its next poll without any "stop".
+  const EngineRun run =
+      runEngineSession({{"", 0, "uci\nposition startpos moves e2e4\ngo ponder wtime 2000 btime 2000\n"},
+                        {"uciok", 300, "ponderhit\n"},
+                        {"bestmove", 0, "quit\n"}},
+                       20);
+  EXPECT_EQ(run.status, 0);
+  const std::string out = afterBanner(run.output);
+  loadFen(START);
+  playGameMove("e2e4");
+  EXPECT_NE(playGameMove(bestMove(out).c_str()), 0u) << out;
+}
+
+TEST(SearchProtocol, QuitDuringSearch) {
+  const EngineRun run = runEngineSession({{"", 0, "position startpos\ngo infinite\n"}, {"", 300, "quit\n"}});
+  EXPECT_EQ(run.status, 0);
+  const std::string out = afterBanner(run.output);
+  ASSERT_GE(out.size(), 27u);
+  EXPECT_EQ(out.substr(out.size() - 27), "Quitting during think, bye\n");
+  EXPECT_EQ(out.find("bestmove"), std::string::npos);
+}
+
+TEST(SearchProtocol, IsreadyDuringSearchIsAnsweredAtOnce) {
+  const EngineRun run = runEngineSession({{"", 0, "uci\nposition startpos\ngo infinite\n"},
+                                          {"uciok", 200, "isready\n"},
+                                          {"readyok", 200, "stop\n"},
+                                          {"bestmove", 0, "quit\n"}});
+  EXPECT_EQ(run.status, 0);
+  const std::string out = afterBanner(run.output);
+  const std::size_t ready = out.find("readyok\n");
+  ASSERT_NE(ready, std::string::npos) << out;
+  EXPECT_LT(ready, out.find("bestmove")) << out;
+  EXPECT_EQ(out.find("Unexpected"), std::string::npos) << out;
+}
+
+TEST(SearchProtocol, EndOfInputDuringSearchExitsWithStatusOne) {
+  const EngineRun run = runEngineSession({{"", 0, "position startpos\ngo infinite\n"}, {"", 300, "", true}});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output.find("bestmove"), std::string::npos);
+}
+
+TEST(SearchProtocol, OtherLinesDuringSearchAreReported) {
+  const EngineRun run =
+      runEngineSession({{"", 0, "position startpos\ngo infinite\n"},
+                        {"", 200, "position startpos moves e2e4\n"},
+                        {"Unexpected command: position startpos moves e2e4\n", 0, "STOPPED\n"},
+                        {"bestmove", 0, "quit\n"}});
+  EXPECT_EQ(run.status, 0);
+  // "STOPPED" begins with the four letters of "stop" and stops the search too.
+  EXPECT_NE(run.output.find("bestmove"), std::string::npos) << run.output;
+}
+
+// Two fresh processes given the same input print the same lines but for times.
+TEST(SearchProtocol, SameInputGivesSameSearch) {
+  const char* fen = "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7";
+  std::string outputs[2];
+  for (std::string& out : outputs) {
+    const EngineRun run = runEngineSession(
+        {{"", 0, std::string("uci\nposition fen ") + fen + "\ngo wtime 10000000 btime 10000000 depth 7\n"},
+         {"bestmove", 0, "quit\n"}},
+        120);
+    EXPECT_EQ(run.status, 0);
+    out = withoutTimes(run.output);
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+  EXPECT_NE(outputs[0].find("info depth 7 score cp "), std::string::npos) << outputs[0];
+}
+
+TEST(SearchProtocol, ConsoleSearchLines) {
+  // Without "uci": the time budget lines, the console table and statistics.
+  const EngineRun run =
+      runEngineSession({{"", 0, "position startpos\ngo wtime 10000000 btime 10000000 depth 3 movestogo 40\n"},
+                        {"bestmove", 0, "quit\n"}});
+  EXPECT_EQ(run.status, 0);
+  const std::string out = afterBanner(run.output);
+  EXPECT_TRUE(matchesPattern(out,
+                             "got 40 from line 40\n"
+                             "cur_time: *    stop_time: * \n"
+                             "Using 200.0  secs out of 9800.0 time left\n"
+                             "  3  *\n*"
+                             "Time: #.#  Nodes: #  Nps: #  maxply #\n"
+                             "check #  prom #  p7 #  single #  mt #  kt 0 simple # \n"
+                             "bestmove * \nBye\n") ||
+              matchesPattern(out,
+                             "got 40 from line 40\n"
+                             "cur_time: *    stop_time: * \n"
+                             "Using 200.0  secs out of 9800.0 time left\n"
+                             "  3  *\n*"
+                             "Time: #.#  Nodes: #  Nps: #  maxply #\n"
+                             "check #  prom #  p7 #  single #  mt #  kt 0 simple # \n"
+                             "bestmove * ponder *\nBye\n"))
+      << out;
+}
+
+}  // namespace
