@@ -216,6 +216,7 @@ def main():
     parser.add_argument("--inc", type=float, default=0.1, help="increment per move, seconds")
     parser.add_argument("--opponent", action="append", choices=sorted(OPPONENTS), help="may be repeated")
     parser.add_argument("--pgn", help="write the games to this file")
+    parser.add_argument("--first", type=int, default=1, help="number of the first game (for parallel runs)")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
     opponents = args.opponent or ["stockfish"]
@@ -225,10 +226,11 @@ def main():
     faults = []
     out = open(args.pgn, "w") if args.pgn else None
     try:
-        for game in range(args.games):
+        for game in range(args.first - 1, args.first - 1 + args.games):
             opponent = opponents[game % len(opponents)]
-            tarnic_white = game % 2 == 0
-            opening = OPENINGS[(game // 2) % len(OPENINGS)]
+            # Each opening is played with both colours against each opponent.
+            tarnic_white = (game // len(opponents)) % 2 == 0
+            opening = OPENINGS[(game // (2 * len(opponents))) % len(OPENINGS)]
             result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
                                                      args.inc, referee, args.verbose)
             white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
