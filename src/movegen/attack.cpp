@@ -33,3 +33,34 @@ int isAttacked(int square, int colour) {
 }
 
 int kingInCheck(int colour) { return isAttacked(kingSquare(colour), colour ^ 1); }
+
+int moverLeftInCheck(Move m, bool wasInCheck) {
+  const int mover = Pos.xside;
+  const int king = kingSquare(mover);
+  if (wasInCheck || (m & MOVE_EN_PASSANT) || king == moveTarget(m)) return kingInCheck(mover);
+  const Relation r = SquareRelation[king][moveOrigin(m)];
+  if (!(r.flags & REL_LINE)) return 0;
+  int s = king + r.step;
+  while (Board[s] == EMPTY) s += r.step;
+  const int piece = Board[s];
+  if (colourOf(piece) != Pos.side) return 0;
+  const int kind = kindOf(piece);
+  return kind == QUEEN || kind == ((r.flags & REL_DIAG) ? BISHOP : ROOK);
+}
+
+int movesPinnedPiece(Move m) {
+  const int king = kingSquare(Pos.side);
+  const int origin = moveOrigin(m);
+  const Relation r = SquareRelation[king][origin];
+  if (!(r.flags & REL_LINE)) return 0;
+  int s = king + r.step;
+  while (Board[s] == EMPTY) s += r.step;
+  if (s != origin) return 0;  // something else shields the king
+  s += r.step;
+  while (Board[s] == EMPTY) s += r.step;
+  const int piece = Board[s];
+  const int kind = kindOf(piece);
+  if (colourOf(piece) != Pos.xside || (kind != QUEEN && kind != ((r.flags & REL_DIAG) ? BISHOP : ROOK))) return 0;
+  const Relation toTarget = SquareRelation[king][moveTarget(m)];
+  return !(toTarget.flags & REL_LINE) || toTarget.step != r.step;
+}

@@ -16,17 +16,6 @@ inline bool isRepetition() {
   return false;
 }
 
-// After makeMove(m): whether the mover left its king attacked. Out of check,
-// a move other than a king move or en passant can only expose the king along
-// a line through its origin, so the full attack test is spent on those alone.
-inline bool leftKingAttacked(Move m, bool wasInCheck) {
-  const int king = kingSquare(Pos.xside);
-  if (!wasInCheck && !(m & MOVE_EN_PASSANT) && king != moveTarget(m) &&
-      !(SquareRelation[king][moveOrigin(m)].flags & REL_LINE))
-    return false;
-  return kingInCheck(Pos.xside) != 0;
-}
-
 inline bool sideToMoveInCheck() { return currentAttackMap[Pos.xside][kingSquare(Pos.side)] != 0; }
 
 inline void countNode(int ply) {
@@ -103,7 +92,7 @@ int quiesce(int alpha, int beta) {
   // 9: best first; a cutoff returns the cutting score.
   while (const Move m = pickMove()) {
     makeMove(m);
-    if (leftKingAttacked(m, inCheck)) {
+    if (moverLeftInCheck(m, inCheck)) {
       unmakeMove(m);
       continue;
     }
@@ -179,7 +168,7 @@ int search(int depth, int alpha, int beta, int allowNull) {
     const bool gc = givesCheck(m);
     // b: pseudo-legal moves that leave the king attacked are skipped.
     makeMove(m);
-    if (leftKingAttacked(m, inCheck)) {
+    if (moverLeftInCheck(m, inCheck)) {
       unmakeMove(m);
       continue;
     }
