@@ -60,7 +60,8 @@ int movesPinnedPiece(Move m) {
   while (Board[s] == EMPTY) s += r.step;
   const int piece = Board[s];
   const int kind = kindOf(piece);
-  if (colourOf(piece) != Pos.xside || (kind != QUEEN && kind != ((r.flags & REL_DIAG) ? BISHOP : ROOK))) return 0;
+  if (colourOf(piece) != Pos.xside || (kind != QUEEN && kind != ((r.flags & REL_DIAG) ? BISHOP : ROOK)))
+    return 0;
   const Relation toTarget = SquareRelation[king][moveTarget(m)];
   return !(toTarget.flags & REL_LINE) || toTarget.step != r.step;
 }

@@ -2,20 +2,13 @@
 #include <algorithm>
 
 #include "eval/eval.h"
+#include "movegen/emit.h"
 #include "movegen/movegen.h"
 
 namespace {
 
-inline void add(MoveEntry*& out, int from, int to, Move flags) {
-  (out++)->move = makeMoveValue(from, to, flags);
-}
-
-inline void addPromotions(MoveEntry*& out, int from, int to, Move flags) {
-  add(out, from, to, flags | MOVE_PROMO_QUEEN);
-  add(out, from, to, flags | MOVE_PROMO_KNIGHT);
-  add(out, from, to, flags | MOVE_PROMO_ROOK);
-  add(out, from, to, flags | MOVE_PROMO_BISHOP);
-}
+using movegen_emit::add;
+using movegen_emit::addPawnMove;
 
 // Counts the checkers along one family of lines and marks their squares.
 int markLines(int king, const std::int32_t* dirs, int slider, int queen) {
@@ -104,10 +97,7 @@ void generateEvasions() {
         if (!isSquare(t)) continue;
         if (CheckMarks[t]) {
           if (colourOf(Board[t]) == o) {
-            if (r == 6)
-              addPromotions(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
-            else
-              add(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
+            addPawnMove(out, s, t, MOVE_PAWN | MOVE_CAPTURE, r == 6);
           }
         } else if (t == Pos.epSquare) {
           add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
@@ -116,10 +106,7 @@ void generateEvasions() {
       const int t = s + dirs[2];
       if (Board[t] == EMPTY) {
         if (CheckMarks[t]) {
-          if (r == 6)
-            addPromotions(out, s, t, MOVE_PAWN);
-          else
-            add(out, s, t, MOVE_PAWN);
+          addPawnMove(out, s, t, MOVE_PAWN, r == 6);
         }
         const int t2 = t + dirs[2];
         if (r == 1 && Board[t2] == EMPTY && CheckMarks[t2]) add(out, s, t2, MOVE_PAWN);

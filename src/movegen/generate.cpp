@@ -1,12 +1,11 @@
 // Pseudo-legal move generation into the shared move stack.
+#include "movegen/emit.h"
 #include "movegen/movegen.h"
 
 namespace {
 
-// Appends one move; the score is left for the ordering pass.
-inline void add(MoveEntry*& out, int from, int to, Move flags) {
-  (out++)->move = makeMoveValue(from, to, flags);
-}
+using movegen_emit::add;
+using movegen_emit::addPawnMove;
 
 // Quiet move or capture by a non-pawn piece, as the target allows.
 inline void addStep(MoveEntry*& out, int from, int to, int opponent) {
@@ -15,13 +14,6 @@ inline void addStep(MoveEntry*& out, int from, int to, int opponent) {
     add(out, from, to, 0);
   else if (colourOf(target) == opponent)
     add(out, from, to, MOVE_CAPTURE);
-}
-
-inline void addPromotions(MoveEntry*& out, int from, int to, Move flags) {
-  add(out, from, to, flags | MOVE_PROMO_QUEEN);
-  add(out, from, to, flags | MOVE_PROMO_KNIGHT);
-  add(out, from, to, flags | MOVE_PROMO_ROOK);
-  add(out, from, to, flags | MOVE_PROMO_BISHOP);
 }
 
 void addCastling(MoveEntry*& out) {
@@ -72,22 +64,15 @@ void generateMoves() {
     for (int i = 0; i < 2; ++i) {
       const int t = s + pawnDirs[i];
       if (colourOf(Board[t]) == opponent) {
-        if (r == 6)
-          addPromotions(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
-        else
-          add(out, s, t, MOVE_PAWN | MOVE_CAPTURE);
+        addPawnMove(out, s, t, MOVE_PAWN | MOVE_CAPTURE, r == 6);
       } else if (t == Pos.epSquare) {
         add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
       }
     }
     const int t = s + pawnDirs[2];
     if (Board[t] == EMPTY) {
-      if (r == 6) {
-        addPromotions(out, s, t, MOVE_PAWN);
-      } else {
-        add(out, s, t, MOVE_PAWN);
-        if (r == 1 && Board[t + pawnDirs[2]] == EMPTY) add(out, s, t + pawnDirs[2], MOVE_PAWN);
-      }
+      addPawnMove(out, s, t, MOVE_PAWN, r == 6);
+      if (r == 1 && Board[t + pawnDirs[2]] == EMPTY) add(out, s, t + pawnDirs[2], MOVE_PAWN);
     }
   }
 

@@ -7,12 +7,21 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
-EngineRun runEngineProcess(const std::string& input, const std::vector<std::string>& args,
-                           int timeoutSeconds) {
+namespace {
+
+long long nowMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
+}
+
+// Starts the engine with its standard input and output on pipes.
+pid_t spawnEngine(const std::vector<std::string>& args, int& inFd, int& outFd) {
   int in[2], out[2];
-  if (pipe(in) != 0 || pipe(out) != 0) return {"", -1};
+  if (pipe(in) != 0 || pipe(out) != 0) return -1;
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(in[0], 0);
@@ -32,103 +41,52 @@ EngineRun runEngineProcess(const std::string& input, const std::vector<std::stri
   close(out[1]);
   signal(SIGPIPE, SIG_IGN);
   fcntl(in[1], F_SETFL, O_NONBLOCK);
-
-  std::string output;
-  std::size_t written = 0;
-  bool inputOpen = true;
-  if (input.empty()) {
-    close(in[1]);
-    inputOpen = false;
-  }
-  const time_t deadline = time(nullptr) + timeoutSeconds;
-  bool timedOut = false;
-  for (;;) {
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {inputOpen ? in[1] : -1, POLLOUT, 0}};
-    if (poll(fds, 2, 100) < 0) continue;
-    if (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)) {
-      const ssize_t n = write(in[1], input.data() + written, input.size() - written);
-      if (n > 0) written += static_cast<std::size_t>(n);
-      if (n < 0 && errno != EAGAIN) written = input.size();
-      if (written == input.size()) {
-        close(in[1]);
-        inputOpen = false;
-      }
-    }
-    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      char buf[4096];
-      const ssize_t n = read(out[0], buf, sizeof buf);
-      if (n <= 0) break;
-      output.append(buf, static_cast<std::size_t>(n));
-    }
-    if (time(nullptr) > deadline) {
-      timedOut = true;
-      kill(pid, SIGKILL);
-      break;
-    }
-  }
-  if (inputOpen) close(in[1]);
-  close(out[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (timedOut || !WIFEXITED(status)) return {output, -1};
-  return {output, WEXITSTATUS(status)};
+  inFd = in[1];
+  outFd = out[0];
+  return pid;
 }
 
-static long long nowMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
-}
+}  // namespace
 
-EngineRun runEngineSession(const std::vector<SessionStep>& steps, int timeoutSeconds) {
-  int in[2], out[2];
-  if (pipe(in) != 0 || pipe(out) != 0) return {"", -1};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    close(in[0]);
-    close(in[1]);
-    close(out[0]);
-    close(out[1]);
-    execl(TARNIC_BINARY, TARNIC_BINARY, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(in[0]);
-  close(out[1]);
-  signal(SIGPIPE, SIG_IGN);
+EngineRun runEngineSession(const std::vector<SessionStep>& steps, const std::vector<std::string>& args,
+                           int timeoutSeconds) {
+  int inFd = -1, outFd = -1;
+  const pid_t pid = spawnEngine(args, inFd, outFd);
+  if (pid < 0) return {"", -1};
   std::string output;
+  std::string pending;  // written as the pipe accepts it
+  bool closeAfterPending = false;
   std::size_t step = 0;
   long long readySince = -1;  // when the current step's wait condition was met
-  bool inputOpen = true;
   const long long deadline = nowMs() + timeoutSeconds * 1000LL;
   bool timedOut = false;
   for (;;) {
-    while (step < steps.size()) {
+    while (inFd >= 0 && pending.empty() && !closeAfterPending && step < steps.size()) {
       const SessionStep& s = steps[step];
       if (readySince < 0) {
         if (!s.waitFor.empty() && output.find(s.waitFor) == std::string::npos) break;
         readySince = nowMs();
       }
       if (nowMs() - readySince < s.delayMs) break;
-      if (inputOpen && !s.text.empty()) {
-        if (write(in[1], s.text.data(), s.text.size()) < 0) {
-          close(in[1]);
-          inputOpen = false;
-        }
-      }
-      if (inputOpen && s.closeInput) {
-        close(in[1]);
-        inputOpen = false;
-      }
+      pending = s.text;
+      closeAfterPending = s.closeInput;
       ++step;
       readySince = -1;
     }
-    pollfd fd{out[0], POLLIN, 0};
-    poll(&fd, 1, 5);
+    if (inFd >= 0 && !pending.empty()) {
+      const ssize_t n = write(inFd, pending.data(), pending.size());
+      if (n > 0) pending.erase(0, static_cast<std::size_t>(n));
+      if (n < 0 && errno != EAGAIN) pending.clear();
+    }
+    if (inFd >= 0 && pending.empty() && closeAfterPending) {
+      close(inFd);
+      inFd = -1;
+    }
+    pollfd fd{outFd, POLLIN, 0};
+    poll(&fd, 1, 2);
     if (fd.revents & (POLLIN | POLLHUP | POLLERR)) {
       char buf[4096];
-      const ssize_t n = read(out[0], buf, sizeof buf);
+      const ssize_t n = read(outFd, buf, sizeof buf);
       if (n <= 0) break;
       output.append(buf, static_cast<std::size_t>(n));
     }
@@ -138,12 +96,17 @@ EngineRun runEngineSession(const std::vector<SessionStep>& steps, int timeoutSec
       break;
     }
   }
-  if (inputOpen) close(in[1]);
-  close(out[0]);
+  if (inFd >= 0) close(inFd);
+  close(outFd);
   int status = 0;
   waitpid(pid, &status, 0);
   if (timedOut || !WIFEXITED(status)) return {output, -1};
   return {output, WEXITSTATUS(status)};
+}
+
+EngineRun runEngineProcess(const std::string& input, const std::vector<std::string>& args,
+                           int timeoutSeconds) {
+  return runEngineSession({{"", 0, input, true}}, args, timeoutSeconds);
 }
 
 std::string afterBanner(const std::string& output) {

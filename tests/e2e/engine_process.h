@@ -22,7 +22,8 @@ struct SessionStep {
   std::string text;
   bool closeInput = false;
 };
-EngineRun runEngineSession(const std::vector<SessionStep>& steps, int timeoutSeconds = 60);
+EngineRun runEngineSession(const std::vector<SessionStep>& steps, const std::vector<std::string>& args = {},
+                           int timeoutSeconds = 60);
 
 // The output after the start-up banner.
 std::string afterBanner(const std::string& output);

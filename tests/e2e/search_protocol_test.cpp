@@ -40,7 +40,7 @@ TEST(SearchProtocol, PonderhitTurnsPonderingIntoATimedSearch) {
       runEngineSession({{"", 0, "uci\nposition startpos moves e2e4\ngo ponder wtime 2000 btime 2000\n"},
                         {"uciok", 300, "ponderhit\n"},
                         {"bestmove", 0, "quit\n"}},
-                       20);
+                       {}, 20);
   EXPECT_EQ(run.status, 0);
   const std::string out = afterBanner(run.output);
   loadFen(START);
@@ -95,7 +95,7 @@ TEST(SearchProtocol, SameInputGivesSameSearch) {
     const EngineRun run = runEngineSession(
         {{"", 0, std::string("uci\nposition fen ") + fen + "\ngo wtime 10000000 btime 10000000 depth 7\n"},
          {"bestmove", 0, "quit\n"}},
-        120);
+        {}, 120);
     EXPECT_EQ(run.status, 0);
     out = withoutTimes(run.output);
   }
