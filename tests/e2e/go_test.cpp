@@ -1,0 +1,91 @@
+// The go command: time budget lines, depth that persists, answers without moves.
+#include <gtest/gtest.h>
+
+#include "e2e/engine_process.h"
+#include "test_util.h"
+
+namespace {
+
+std::size_t countOf(const std::string& text, const std::string& word) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
+
+TEST(Go, TimeBudgetLines) {
+  struct Case {
+    const char* go;
+    const char* expected;  // the lines before the search
+  };
+  const Case cases[] = {
+      {"go wtime 800 btime 800", "cur_time: *    stop_time: * \nUsing 0.20  secs out of 0.780 time left\n"},
+      {"go wtime 800 btime 800 movestogo 20",
+       "got 20 from line 20\ncur_time: *    stop_time: * \nUsing 0.32  secs out of 0.768 time left\n"},
+      {"go btime 800 wtime 2050", "cur_time: *    stop_time: * \nUsing 0.51  secs out of 1.999 time left\n"},
+  };
+  for (const Case& c : cases) {
+    const EngineRun run = runEngineSession(
+        {{"", 0, std::string("position startpos\n") + c.go + "\n"}, {"bestmove", 0, "quit\n"}});
+    const std::string out = afterBanner(run.output);
+    const std::size_t table = out.find("time left\n");
+    ASSERT_NE(table, std::string::npos) << out;
+    const std::string head = out.substr(0, table + 10);
+    EXPECT_TRUE(matchesPattern(head, c.expected)) << c.go << "\n" << head;
+    EXPECT_EQ(run.status, 0);
+  }
+  // Pondering adds a hundredth of the time left and waits for "stop".
+  const EngineRun ponder = runEngineSession({{"", 0, "position startpos\ngo ponder wtime 800 btime 800\n"},
+                                             {"time left\n", 300, "stop\n"},
+                                             {"bestmove", 0, "quit\n"}});
+  const std::string pondered = afterBanner(ponder.output);
+  EXPECT_TRUE(matchesPattern(pondered.substr(0, pondered.find("time left\n") + 10),
+                             "cur_time: *    stop_time: * \nUsing 0.27  secs out of 0.773 time left\n"))
+      << pondered;
+  EXPECT_EQ(ponder.status, 0);
+}
+
+TEST(Go, DepthPersistsToTheNextGo) {
+  const EngineRun run =
+      runEngineSession({{"", 0, "uci\nposition startpos\ngo wtime 10000000 btime 10000000 depth 2\n"},
+                        {"bestmove", 0, "go wtime 10000000 btime 10000000\n"},
+                        {"", 1000, "quit\n"}});
+  const std::string out = afterBanner(run.output);
+  EXPECT_EQ(countOf(out, "bestmove "), 2u) << out;
+  EXPECT_EQ(countOf(out, "info depth 3"), 0u) << out;
+  EXPECT_GE(countOf(out, "info depth 2"), 2u) << out;
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(Go, NoLegalMoveAnswersA1A1) {
+  for (const char* fen : {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1"}) {
+    const EngineRun run = runEngineSession(
+        {{"", 0, std::string("uci\nposition fen ") + fen + "\ngo wtime 100000 btime 100000 depth 3\n"},
+         {"bestmove", 0, "quit\n"}});
+    const std::string out = afterBanner(run.output);
+    EXPECT_NE(out.find("bestmove a1a1 \n"), std::string::npos) << fen << "\n" << out;
+    EXPECT_EQ(run.status, 0);
+  }
+}
+
+// The ponder move is the best line's reply and legal after the best move.
+TEST(Go, PonderMoveIsALegalReply) {
+  const char* fens[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                        "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7",
+                        "8/8/8/3K1P2/2p4p/k2p3P/3Br3/1R6 w - - 0 67"};
+  for (const char* fen : fens) {
+    const EngineRun run = runEngineSession(
+        {{"", 0, std::string("uci\nposition fen ") + fen + "\ngo wtime 10000000 btime 10000000 depth 5\n"},
+         {"bestmove", 0, "quit\n"}});
+    const std::string out = afterBanner(run.output);
+    const std::size_t at = out.find("bestmove ");
+    ASSERT_NE(at, std::string::npos) << out;
+    const std::string answer = out.substr(at, out.find('\n', at) - at);
+    char best[8] = {}, reply[8] = {};
+    ASSERT_EQ(std::sscanf(answer.c_str(), "bestmove %7s ponder %7s", best, reply), 2) << answer;
+    loadFen(fen);
+    EXPECT_NE(playGameMove(best), 0u) << answer;
+    EXPECT_NE(playGameMove(reply), 0u) << answer;
+  }
+}
+
+}  // namespace
