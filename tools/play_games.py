@@ -188,9 +188,57 @@ def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, l
         other.close()
 
 
-def pgn(game_no, white, black, result, reason, moves):
-    header = (f'[Event "Tarnic test games"]\n[Round "{game_no}"]\n[White "{white}"]\n[Black "{black}"]\n'
-              f'[Result "{result}"]\n[Termination "{reason}"]\n\n')
+def board_of(fen):
+    board = {}
+    for r, row in enumerate(fen.split()[0].split("/")):
+        f = 0
+        for ch in row:
+            if ch.isdigit():
+                f += int(ch)
+            else:
+                board["abcdefgh"[f] + str(8 - r)] = ch
+                f += 1
+    return board
+
+
+def to_san(fen, move, legal):
+    """Standard algebraic notation of a legal move, without the check mark."""
+    board = board_of(fen)
+    frm, to, promo = move[:2], move[2:4], move[4:]
+    piece = board[frm].upper()
+    if piece == "K" and abs(ord(frm[0]) - ord(to[0])) == 2:
+        return "O-O" if to[0] == "g" else "O-O-O"
+    capture = to in board or (piece == "P" and frm[0] != to[0])
+    if piece == "P":
+        return (frm[0] + "x" if capture else "") + to + ("=" + promo.upper() if promo else "")
+    rivals = [m[:2] for m in legal if m[2:4] == to and m[:2] != frm and board.get(m[:2], "").upper() == piece]
+    mark = ""
+    if rivals:
+        if all(r[0] != frm[0] for r in rivals):
+            mark = frm[0]
+        elif all(r[1] != frm[1] for r in rivals):
+            mark = frm[1]
+        else:
+            mark = frm
+    return piece + mark + ("x" if capture else "") + to
+
+
+def san_moves(referee, moves):
+    sans = []
+    fen, _ = referee.describe([])
+    legal = referee.legal_moves([])
+    for i, move in enumerate(moves):
+        san = to_san(fen, move, legal)
+        fen, check = referee.describe(moves[:i + 1])
+        legal = referee.legal_moves(moves[:i + 1])
+        sans.append(san + ("#" if check and not legal else "+" if check else ""))
+    return sans
+
+
+def pgn(game_no, white, black, result, reason, moves, time_control):
+    header = (f'[Event "Tarnic test games"]\n[Site "?"]\n[Date "{time.strftime("%Y.%m.%d")}"]\n[Round "{game_no}"]\n'
+              f'[White "{white}"]\n[Black "{black}"]\n[Result "{result}"]\n[TimeControl "{time_control}"]\n'
+              f'[Termination "{reason}"]\n\n')
     body = []
     for i, move in enumerate(moves):
         if i % 2 == 0:
@@ -244,7 +292,8 @@ def main():
                 faults.append(f"game {game + 1}: {fault}")
             print(f"game {game + 1}: {white} - {black} {result} ({reason}, {len(moves)} plies)", flush=True)
             if out:
-                out.write(pgn(game + 1, white, black, result, reason, moves))
+                out.write(pgn(game + 1, white, black, result, reason, san_moves(referee, moves),
+                              f"{args.time:g}+{args.inc:g}"))
                 out.flush()
     finally:
         referee.close()
