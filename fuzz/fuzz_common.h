@@ -7,18 +7,21 @@
 #include "driver/driver.h"
 #include "eval/eval.h"
 #include "position/position.h"
+#include "search/search.h"
 
-inline void startFuzzEngine() {
+inline Position& startFuzzEngine() {
+  static Position pos;  // static: far too large for the stack
   static const bool started = [] {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) return false;
-    initEngine();
+    initEngine(pos);
     inputFromArguments = true;  // searches never read standard input
     return true;
   }();
   (void)started;
   engineFlags = 0;
-  searchPly = 0;
+  pos.searchPly = 0;
   maxDepth = 50;
   ownTime = 0;
-  setupFen(START_FEN);
+  setupFen(pos, START_FEN);
+  return pos;
 }

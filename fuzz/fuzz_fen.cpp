@@ -6,26 +6,25 @@
 #include "movegen/movegen.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  startFuzzEngine();
+  Position& pos = startFuzzEngine();
   const std::string fen(reinterpret_cast<const char*>(data), size);
-  if (setupFen(fen.c_str()) != 0) return 0;
-  if (!positionIsConsistent()) __builtin_trap();
-  searchPly = 0;
-  Ply[0].material = boardMaterial();
-  evaluate();
-  if (kingInCheck(Pos.side))
-    generateEvasions();
+  if (!setupFen(pos, fen.c_str())) return 0;
+  if (!positionIsConsistent(pos)) __builtin_trap();
+  pos.searchPly = 0;
+  evaluate(pos);
+  if (kingInCheck(pos, pos.side))
+    generateEvasions(pos);
   else
-    generateCaptures();
-  generateMoves();
+    generateCaptures(pos);
+  generateMoves(pos);
   for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) {
-    makeMove(e->move);
-    if (!kingInCheck(Pos.xside)) {
-      evaluate();
-      generateMoves();
+    makeMove(pos, e->move);
+    if (!kingInCheck(pos, pos.xside)) {
+      evaluate(pos);
+      generateMoves(pos);
     }
-    unmakeMove(e->move);
-    if (!positionIsConsistent()) __builtin_trap();
+    unmakeMove(pos, e->move);
+    if (!positionIsConsistent(pos)) __builtin_trap();
   }
   return 0;
 }

@@ -5,10 +5,10 @@
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  startFuzzEngine();
+  Position& pos = startFuzzEngine();
   std::string args(reinterpret_cast<const char*>(data), size);
   if (args.size() >= LINE_CAPACITY) args.resize(LINE_CAPACITY - 1);
-  positionCommand(args.c_str());
-  if (!positionIsConsistent()) __builtin_trap();
+  positionCommand(pos, args.c_str());
+  if (!positionIsConsistent(pos)) __builtin_trap();
   return 0;
 }

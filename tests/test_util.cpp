@@ -2,45 +2,46 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "driver/driver.h"
 
-void ensureEngine() {
-  static bool done = false;
-  if (!done) {
-    initEngine();
-    done = true;
-  }
+TestEngine& testEngine() {
+  static TestEngine engine;  // static: far too large for the stack
+  static const bool started = (initEngine(engine.pos), true);
+  (void)started;
+  return engine;
 }
 
-void loadFen(const char* fen) {
-  ensureEngine();
-  searchPly = 0;
-  ASSERT_EQ(setupFen(fen), 0) << fen;
+Position& loadFen(const char* fen) {
+  Position& pos = testEngine().pos;
+  pos.searchPly = 0;
+  EXPECT_TRUE(setupFen(pos, fen)) << fen;
+  return pos;
 }
 
-std::uint64_t legalWalk(int depth, bool checkConsistency) {
+std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency) {
   if (depth == 0) return 1;
-  generateMoves();
-  const int p = searchPly;
+  generateMoves(pos);
+  const int p = pos.searchPly;
   std::uint64_t total = 0;
   for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
     const Move m = e->move;
-    makeMove(m);
-    if (checkConsistency && !positionIsConsistent()) {
-      ADD_FAILURE() << "inconsistent after " << moveToText(m);
+    makeMove(pos, m);
+    if (checkConsistency && !positionIsConsistent(pos)) {
+      ADD_FAILURE() << "inconsistent after " << moveToText(m).text;
     }
-    if (!kingInCheck(Pos.xside)) total += legalWalk(depth - 1, checkConsistency);
-    unmakeMove(m);
+    if (!kingInCheck(pos, pos.xside)) total += legalWalk(pos, depth - 1, checkConsistency);
+    unmakeMove(pos, m);
   }
   return total;
 }
 
-std::vector<std::string> listTexts() {
+std::vector<std::string> listTexts(const Position& pos) {
   std::vector<std::string> out;
-  for (const MoveEntry* e = listBegin(searchPly); e != listEnd(searchPly); ++e)
-    out.emplace_back(moveToText(e->move));
+  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e)
+    out.emplace_back(moveToText(e->move).text);
   return out;
 }
 
@@ -50,20 +51,20 @@ std::string squareName(int s) {
 
 int squareFromName(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 
-std::vector<std::string> listSquares(int code) {
+std::vector<std::string> listSquares(const Position& pos, int code) {
   std::vector<std::string> out;
-  for (int s = firstOfList(code); s < LIST_END && out.size() < 70; s = Lists[s].next)
+  for (int s = firstOfList(pos, code); s < LIST_END && out.size() < 70; s = pos.lists[s].next)
     out.push_back(squareName(s));
   return out;
 }
 
-std::string currentFen() {
+std::string currentFen(const Position& pos) {
   static const char letters[] = " PNBRQK  pnbrqk ";
   std::string fen;
   for (int rank = 7; rank >= 0; --rank) {
     int empty = 0;
     for (int file = 0; file < 8; ++file) {
-      const int code = Board[makeSquare(file, rank)];
+      const int code = pos.board[makeSquare(file, rank)];
       if (code == EMPTY) {
         ++empty;
         continue;
@@ -75,17 +76,33 @@ std::string currentFen() {
     if (empty) fen += static_cast<char>('0' + empty);
     if (rank) fen += '/';
   }
-  fen += Pos.side == WHITE ? " w " : " b ";
+  fen += pos.side == WHITE ? " w " : " b ";
   std::string rights;
-  if (Pos.castleRights & CASTLE_WK) rights += 'K';
-  if (Pos.castleRights & CASTLE_WQ) rights += 'Q';
-  if (Pos.castleRights & CASTLE_BK) rights += 'k';
-  if (Pos.castleRights & CASTLE_BQ) rights += 'q';
+  if (pos.castleRights & CASTLE_WK) rights += 'K';
+  if (pos.castleRights & CASTLE_WQ) rights += 'Q';
+  if (pos.castleRights & CASTLE_BK) rights += 'k';
+  if (pos.castleRights & CASTLE_BQ) rights += 'q';
   fen += rights.empty() ? "-" : rights;
   fen += ' ';
-  fen += Pos.epSquare == EP_NONE ? "-" : squareName(Pos.epSquare);
+  fen += pos.epSquare == EP_NONE ? "-" : squareName(pos.epSquare);
   fen += " 0 1";
   return fen;
+}
+
+bool sameState(const Position& a, const Position& b, bool sortedLists) {
+  bool lists = a.lists == b.lists;
+  if (sortedLists) {
+    lists = true;
+    for (int code = 0; code < 16; ++code) {
+      std::vector<std::string> x = listSquares(a, code), y = listSquares(b, code);
+      std::sort(x.begin(), x.end());
+      std::sort(y.begin(), y.end());
+      lists = lists && x == y;
+    }
+  }
+  return lists && a.board == b.board && a.key == b.key && a.castleRights == b.castleRights &&
+         a.side == b.side && a.xside == b.xside && a.epSquare == b.epSquare && a.fifty == b.fifty &&
+         a.gamePly == b.gamePly && a.material == b.material && a.searchPly == b.searchPly;
 }
 
 static bool matchFrom(const char* t, const char* p) {

@@ -8,21 +8,27 @@
 #include "movegen/movegen.h"
 #include "position/position.h"
 
-// Start-up once per test process.
-void ensureEngine();
-// Sets up a FEN that must be accepted, at search ply 0.
-void loadFen(const char* fen);
+// The engine state of the test process, started once on first use.
+struct TestEngine {
+  Position pos;
+};
+TestEngine& testEngine();
+// Sets up a FEN that must be accepted in the test position, at search ply 0.
+Position& loadFen(const char* fen);
 // Leaf count of the legal move tree (a move is legal when it does not leave
 // the mover's king attacked); optionally checks the position after each move.
-std::uint64_t legalWalk(int depth, bool checkConsistency = false);
+std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency = false);
 // The moves of the current list at searchPly as coordinate texts.
-std::vector<std::string> listTexts();
+std::vector<std::string> listTexts(const Position& pos);
 // Squares of a piece list in list order, as names like "e1".
-std::vector<std::string> listSquares(int code);
+std::vector<std::string> listSquares(const Position& pos, int code);
 std::string squareName(int s);
 int squareFromName(const char* name);
-// FEN text of the current position (half-move clock 0, move number 1).
-std::string currentFen();
+// FEN text of the position (half-move clock 0, move number 1).
+std::string currentFen(const Position& pos);
+// Board and every field but the undo records and the history alike; the
+// lists alike as well, or (sortedLists) only as sets of squares.
+bool sameState(const Position& a, const Position& b, bool sortedLists = false);
 // Whole-text match where '#' stands for one or more digits and '*' for any
 // run of characters (std::regex trips a compiler warning in sanitizer builds).
 bool matchesPattern(const std::string& text, const std::string& pattern);

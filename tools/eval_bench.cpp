@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "driver/driver.h"
 #include "eval/eval.h"
 #include "position/position.h"
 
@@ -17,12 +18,12 @@ int main(int argc, char** argv) {
     std::printf("usage: eval_bench [0 start | 1 kiwipete] [repeats]\n");
     return 1;
   }
-  initEngine();
-  if (setupFen(fens[which]) != 0) return 1;
-  searchPly = 0;
-  Ply[0].material = boardMaterial();
+  static Position pos;  // static: far too large for the stack
+  initEngine(pos);
+  if (!setupFen(pos, fens[which])) return 1;
+  pos.searchPly = 0;
   long long sum = 0;
-  for (int i = 0; i < repeats; ++i) sum += evaluate();
-  std::printf("%s: %d evaluations, score %d, sum %lld\n", fens[which], repeats, evaluate(), sum);
+  for (int i = 0; i < repeats; ++i) sum += evaluate(pos);
+  std::printf("%s: %d evaluations, score %d, sum %lld\n", fens[which], repeats, evaluate(pos), sum);
   return 0;
 }

@@ -4,29 +4,31 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "driver/driver.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
 
-static std::uint64_t walk(int depth) {
+static std::uint64_t walk(Position& pos, int depth) {
   if (depth == 0) return 1;
-  generateMoves();
-  const int p = searchPly;
+  generateMoves(pos);
+  const int p = pos.searchPly;
   std::uint64_t total = 0;
   for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
-    makeMove(e->move);
-    if (!kingInCheck(Pos.xside)) total += walk(depth - 1);
-    unmakeMove(e->move);
+    makeMove(pos, e->move);
+    if (!kingInCheck(pos, pos.xside)) total += walk(pos, depth - 1);
+    unmakeMove(pos, e->move);
   }
   return total;
 }
 
 int main(int argc, char** argv) {
   const int depth = argc > 1 ? std::atoi(argv[1]) : 5;
-  initEngine();
-  if (argc > 2 && setupFen(argv[2]) != 0) return 1;
-  searchPly = 0;
+  static Position pos;  // static: far too large for the stack
+  initEngine(pos);
+  if (argc > 2 && !setupFen(pos, argv[2])) return 1;
+  pos.searchPly = 0;
   const auto t0 = std::chrono::steady_clock::now();
-  const std::uint64_t leaves = walk(depth);
+  const std::uint64_t leaves = walk(pos, depth);
   const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   std::printf("depth %d leaves %llu time %.3f s rate %.0f leaves/s\n", depth,
               static_cast<unsigned long long>(leaves), s, s > 0 ? leaves / s : 0.0);

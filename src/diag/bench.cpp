@@ -28,22 +28,22 @@ constexpr int BENCH_FIRST_REPORTED = 5;
 
 }  // namespace
 
-void benchmark() {
+void benchmark(Position& pos) {
   int depthSum = 0;
   // Node rates are summed in 64 bits so that fast machines cannot overflow them.
   std::int64_t npsSum = 0;
   int prevScore = 0;
   for (const char* fen : BenchPositions) {
     std::printf("position   %s\n", fen);
-    setupFen(fen);
+    setupFen(pos, fen);
     stopTime = currentTimeMs() + BENCH_TIME_MS;
-    initSearch();
+    initSearch(pos);
     int score = prevScore;
     int i = 1;
     // Always the full window: the benchmark measures plain deepening.
     for (; i <= maxDepth; ++i) {
       iterationDepth = i;
-      score = rootSearch(i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
+      score = rootSearch(pos, i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
       if (stopSearch) {
         if (rootMoveCount < 2) score = prevScore;
         break;

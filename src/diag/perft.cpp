@@ -8,42 +8,42 @@
 #include "movegen/movegen.h"
 #include "position/position.h"
 
-void perft(int depth) {
+void perft(Position& pos, int depth) {
   if (depth == 0) return;
-  evaluate();  // the evasion generator reads this ply's attack maps
-  const bool inCheck = kingInCheck(Pos.side) != 0;
+  evaluate(pos);  // the evasion generator reads this ply's attack maps
+  const bool inCheck = kingInCheck(pos, pos.side) != 0;
   if (inCheck)
-    generateEvasions();
+    generateEvasions(pos);
   else
-    generateMoves();
-  const int p = searchPly;
-  const int king = kingSquare(Pos.side);
+    generateMoves(pos);
+  const int p = pos.searchPly;
+  const int king = kingSquare(pos, pos.side);
   for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
     // At the last level a move that cannot expose the king is counted
     // without being played: the count is the same, the work much smaller.
     if (depth == 1 && !inCheck && !(e->move & MOVE_EN_PASSANT) && moveOrigin(e->move) != king) {
-      if (!movesPinnedPiece(e->move)) ++nodeCount;
+      if (!movesPinnedPiece(pos, e->move)) ++nodeCount;
       continue;
     }
-    makeMove(e->move);
-    if (!moverLeftInCheck(e->move, inCheck)) {
+    makeMove(pos, e->move);
+    if (!moverLeftInCheck(pos, e->move, inCheck)) {
       ++nodeCount;
-      perft(depth - 1);
+      perft(pos, depth - 1);
     }
-    unmakeMove(e->move);
+    unmakeMove(pos, e->move);
   }
 }
 
-void perftCommand(const char* args) {
+void perftCommand(Position& pos, const char* args) {
   // Every level uses a PlyRecord and attack maps: keep the walk inside them.
   int depth = parseInt(args);
   if (depth < 0) depth = 0;
   if (depth > MAX_SEARCH_PLY) depth = MAX_SEARCH_PLY;
   std::printf("perft for depth %d\n", depth);
   const std::uint32_t t0 = currentTimeMs();
-  searchPly = 0;
+  pos.searchPly = 0;
   nodeCount = 0;
-  perft(depth);
+  perft(pos, depth);
   std::uint32_t ms = currentTimeMs() - t0;
   if (ms == 0) ms = 1;
   const std::uint64_t nodes = static_cast<std::uint64_t>(nodeCount);

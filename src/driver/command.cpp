@@ -6,12 +6,15 @@
 
 #include "diag/diag.h"
 #include "driver/driver.h"
+#include "eval/eval.h"
+#include "movegen/movegen.h"
 #include "position/position.h"
 #include "search/search.h"
 
 namespace {
 
 bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isWordChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 int lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
 
 // Advances over at most n characters, never past the end of the text.
@@ -91,7 +94,7 @@ void setOption(const char* text) {
   resizeHashTable(n);
 }
 
-void dispatchCommand() {
+void dispatchCommand(Position& pos) {
   std::array<char, COMMAND_CAPACITY> word{};
   if (!splitLine(word)) return;  // an empty or blank line does nothing
   const char* w = word.data();
@@ -105,17 +108,46 @@ void dispatchCommand() {
     std::array<char, COMMAND_CAPACITY> sub{};
     if (splitLine(sub) && strEqualNoCase(sub.data(), "name") == 0) setOption(lineBuffer.data());
   } else if (strEqualNoCase(w, "position") == 0) {
-    positionCommand(lineBuffer.data());
+    positionCommand(pos, lineBuffer.data());
   } else if (strEqualNoCase(w, "ucinewgame") == 0) {
   } else if (strEqualNoCase(w, "go") == 0) {
-    handleGo(lineBuffer.data());
+    handleGo(pos, lineBuffer.data());
   } else if (strEqualNoCase(w, "stop") == 0) {
   } else if (strEqualNoCase(w, "ponderhit") == 0) {
   } else if (strEqualNoCase(w, "quit") == 0) {
     std::printf("Bye\n");
     engineExit(0);
   } else {
-    handleDebugCommand(w);
+    handleDebugCommand(pos, w);
+  }
+}
+
+void positionCommand(Position& pos, const char* args) {
+  const char* p = args;
+  if (strEqualNoCaseN(8, p, "startpos") == 0) {
+    setupFen(pos, START_FEN);
+    p += 8;
+  } else if (strEqualNoCaseN(3, p, "fen") == 0) {
+    const char* fen = p[3] ? p + 4 : p + 3;
+    if (!setupFen(pos, fen)) {  // the old position stays; its moves do not apply
+      std::printf("FEN error \n");
+      return;
+    }
+    p = std::strchr(fen, 'm');
+    if (p == nullptr) return;
+  }
+  while (isBlank(*p)) ++p;
+  if (strEqualNoCaseN(5, p, "moves") != 0) return;
+  p += 5;
+  while (isBlank(*p)) ++p;
+  while (*p) {
+    pos.searchPly = 0;
+    if (playGameMove(pos, p) == 0) {
+      std::printf("Error, Invalid move: %s \n", p);
+      return;
+    }
+    while (isWordChar(*p)) ++p;
+    while (isBlank(*p)) ++p;
   }
 }
 
@@ -127,20 +159,33 @@ void engineExit(int status) {
 #endif
 }
 
+void initEngine(Position& pos) {
+  pos.searchPly = 0;
+  engineFlags = 0;
+  Ply[0].moveListStart = 0;
+  Ply[1].moveListStart = 0;
+  maxDepth = 50;
+  resetPosition(pos);
+  allocateDefaultHashTable();
+  buildSeeTable();
+  setupFen(pos, START_FEN);
+}
+
 void runEngine(int lineCount, const char* const* lines) {
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  initEngine();
+  static Position pos;  // static: far too large for the stack
+  initEngine(pos);
   if (lineCount > 0) {
     inputFromArguments = true;
     for (int i = 0; i < lineCount; ++i) {
       std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", lines[i]);
-      dispatchCommand();
+      dispatchCommand(pos);
     }
     engineExit(0);
   }
   for (;;) {
     readLine();
-    dispatchCommand();
+    dispatchCommand(pos);
   }
 }

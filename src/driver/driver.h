@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "position/position.h"
+
 // ---------------------------------------------------------------------------
 // Command loop
 // ---------------------------------------------------------------------------
@@ -32,8 +34,13 @@ int parseInt(const char* text);
 // Reads one line of standard input into lineBuffer; exits with status 1 at
 // end of input. Returns the number of characters stored.
 int readLine();
+// Start-up: flags, list starts, depth limit, hash table, exchange table and
+// the start position.
+void initEngine(Position& pos);
 // Splits the text in lineBuffer and runs the command it names.
-void dispatchCommand();
+void dispatchCommand(Position& pos);
+// The UCI position command on its argument text.
+void positionCommand(Position& pos, const char* args);
 // The Hash option; text is what follows "setoption name".
 void setOption(const char* text);
 // Ends the program with status. A fuzzing build throws EngineExit instead,
@@ -82,5 +89,5 @@ int handleSearchCommand();
 inline std::int32_t ownTime = 0;    // clock time left to the side to move, milliseconds
 inline std::int32_t movesToGo = 0;  // moves to the next time control, 0 when not given
 
-void handleGo(const char* args);
-void allocateTime();
+void handleGo(Position& pos, const char* args);
+void allocateTime(const Position& pos);

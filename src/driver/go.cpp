@@ -19,21 +19,21 @@ const char* keywordValue(const char* args, const char* keyword, int offset) {
 }
 
 // The reply on the best move's line, when it is legal after the best move.
-Move ponderMove(Move best) {
+Move ponderMove(Position& pos, Move best) {
   const Move reply = pvTable[0][1];
   if (best == 0 || reply == 0 || rootLineLength < 2) return 0;
-  searchPly = 0;
-  makeMove(best);
+  pos.searchPly = 0;
+  makeMove(pos, best);
   bool legal = false;
-  generateMoves();
-  for (const MoveEntry* e = listBegin(searchPly); e != listEnd(searchPly); ++e) {
+  generateMoves(pos);
+  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e) {
     if (e->move != reply) continue;
-    makeMove(reply);
-    legal = !kingInCheck(Pos.xside);
-    unmakeMove(reply);
+    makeMove(pos, reply);
+    legal = !kingInCheck(pos, pos.xside);
+    unmakeMove(pos, reply);
     break;
   }
-  unmakeMove(best);
+  unmakeMove(pos, best);
   return legal ? reply : 0;
 }
 
@@ -43,17 +43,17 @@ int clampToInt(std::int64_t v) {
 
 }  // namespace
 
-void allocateTime() {
+void allocateTime(const Position& pos) {
   // 64-bit arithmetic: hostile clock values must not overflow.
   const std::int64_t t = ownTime;
   std::int64_t budget;
   if (movesToGo != 0)
     budget = (t / movesToGo) * 8 / 10;
-  else if (Pos.gamePly < 40)
+  else if (pos.gamePly < 40)
     budget = t / 40;
-  else if (Pos.gamePly < 60)
+  else if (pos.gamePly < 60)
     budget = t / 28;
-  else if (Pos.gamePly < 80)
+  else if (pos.gamePly < 80)
     budget = t / 23;
   else
     budget = t / 18;
@@ -74,31 +74,31 @@ void allocateTime() {
   }
 }
 
-void handleGo(const char* args) {
+void handleGo(Position& pos, const char* args) {
   searchFlags = 0;
   movesToGo = 0;
   if (std::strstr(args, "ponder")) searchFlags |= GO_PONDER;
   if (std::strstr(args, "infinite")) searchFlags |= GO_INFINITE;
-  if (const char* v = keywordValue(args, "wtime", 6); v && Pos.side == WHITE) ownTime = parseInt(v);
-  if (const char* v = keywordValue(args, "btime", 6); v && Pos.side == BLACK) ownTime = parseInt(v);
+  if (const char* v = keywordValue(args, "wtime", 6); v && pos.side == WHITE) ownTime = parseInt(v);
+  if (const char* v = keywordValue(args, "btime", 6); v && pos.side == BLACK) ownTime = parseInt(v);
   if (const char* v = keywordValue(args, "movestogo", 10)) {
     movesToGo = parseInt(v);
     std::printf("got %d from line %s\n", movesToGo, v);
   }
   if (const char* v = keywordValue(args, "depth", 6)) maxDepth = parseInt(v);
 
-  allocateTime();
-  iterativeDeepening();
+  allocateTime(pos);
+  iterativeDeepening(pos);
 
   // After a ponder or infinite search the answer waits for "stop" or
   // "ponderhit"; the read blocks instead of spinning.
   while (searchFlags & (GO_INFINITE | GO_PONDER)) handleSearchCommand();
 
   const Move best = pvTable[0][0];
-  std::printf("bestmove %s ", moveToText(best));
-  const Move reply = ponderMove(best);
+  std::printf("bestmove %s ", moveToText(best).text);
+  const Move reply = ponderMove(pos, best);
   if (reply != 0)
-    std::printf("ponder %s\n", moveToText(reply));
+    std::printf("ponder %s\n", moveToText(reply).text);
   else
     std::printf("\n");
 }

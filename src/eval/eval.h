@@ -18,8 +18,8 @@ constexpr std::uint8_t ATTACK_ROOK = 0x20;
 constexpr std::uint8_t ATTACK_QUEEN = 0x40;
 constexpr std::uint8_t ATTACK_KING = 0x80;
 
-inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {0,           ATTACK_PAWN,  ATTACK_MINOR, ATTACK_MINOR,
-                                                               ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING,  0};
+inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
+    0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
 // Maps of all plies; square s of a map lives at s + 64, so any index from
 // -64 to 191 (every mark a piece on the board can make) is addressable.
@@ -48,20 +48,17 @@ inline void pointAttackMaps(int p) {
 constexpr std::int32_t ENDGAME_MATERIAL = 2730;
 constexpr std::int32_t FULL_MATERIAL = 8460;
 
-// Score of the current position for the side to move; builds the attack
-// maps of searchPly and the piece counters of its PlyRecord.
-int evaluate();
-
-// Material of both colours without kings, from the board.
-std::int32_t boardMaterial();
+// Score of the position for the side to move; builds the attack maps of its
+// searchPly and the piece counters of its PlyRecord.
+int evaluate(const Position& pos);
 
 // ---------------------------------------------------------------------------
 // Static exchange table
 // ---------------------------------------------------------------------------
 
 // Exchange value by piece code: P 1, N 3, B 3, R 5, Q 10, K 100.
-inline constexpr std::array<std::int32_t, 17> SeeValue = {0, 1, 3, 3, 5, 10, 100, 0, 0,
-                                                          1, 3, 3, 5, 10, 100, 0, 0};
+inline constexpr std::array<std::int32_t, 17> SeeValue = {0, 1, 3, 3, 5,  10,  100, 0, 0,
+                                                          1, 3, 3, 5, 10, 100, 0,   0};
 
 // Exchange value of the cheapest class in an attack-map byte (10 with none).
 inline constexpr std::array<std::uint8_t, 256> LeastAttackerValue = [] {
@@ -103,7 +100,7 @@ void buildSeeTable();
 int swapGain(int capturer, int owner, int w);
 // Exchange estimate of a capture, in pawn units, from the mover's view;
 // reads the attack maps of the position before the move.
-int exchangeValue(Move m);
+int exchangeValue(const Position& pos, Move m);
 
 // ---------------------------------------------------------------------------
 // Evaluation tables
@@ -311,14 +308,14 @@ inline std::array<std::int16_t, 10> whiteRearmost{};               // lowest whi
 inline std::array<std::int16_t, 10> blackRearmost{};               // highest black pawn rank, 1 if none
 
 // The passes of evaluate, in calling order after clearEvaluation.
-void clearEvaluation();
-void evalPawns();
-void evalPieces();
-void evalKingSafety();
-void evalDevelopment();
+void clearEvaluation(const Position& pos);
+void evalPawns(const Position& pos);
+void evalPieces(const Position& pos);
+void evalKingSafety(const Position& pos);
+void evalDevelopment(const Position& pos);
 
 // Value of a passed pawn of colour on square (rank = square >> 4).
-int passedPawnValue(int square, int rank, int colour);
+int passedPawnValue(const Position& pos, int square, int rank, int colour);
 
 // Middle/end-game blend by material, truncating toward zero.
 int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg);

@@ -4,17 +4,17 @@
 
 #include "eval/eval.h"
 
-void clearEvaluation() {
+void clearEvaluation(const Position& pos) {
   for (auto& files : pawnsOnFile) files.fill(0);
   whiteRearmost.fill(6);
   blackRearmost.fill(1);
 
-  pointAttackMaps(searchPly);
+  pointAttackMaps(pos.searchPly);
   // Only the 0x88 indices; marks beyond them are never read.
   std::memset(currentAttackMap[WHITE], 0, 128);
   std::memset(currentAttackMap[BLACK], 0, 128);
 
-  evalRecord = &Ply[searchPly];
+  evalRecord = &Ply[pos.searchPly];
   evalRecord->pawnCount = {0, 0};
   evalRecord->knightCount = {0, 0};
   evalRecord->bishopCount = {0, 0};
@@ -32,29 +32,20 @@ int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg) {
          (FULL_MATERIAL - ENDGAME_MATERIAL);
 }
 
-int evaluate() {
-  clearEvaluation();
-  evalPawns();  // first: the later passes read its pawn marks and file arrays
-  evalPieces();
-  evalKingSafety();  // these two read the finished maps
-  evalDevelopment();
+int evaluate(const Position& pos) {
+  clearEvaluation(pos);
+  evalPawns(pos);  // first: the later passes read its pawn marks and file arrays
+  evalPieces(pos);
+  evalKingSafety(pos);  // these two read the finished maps
+  evalDevelopment(pos);
 
   const PlyRecord& r = *evalRecord;
-  int score = blendPhase(r.material, mgScore[WHITE] - mgScore[BLACK], egScore[WHITE] - egScore[BLACK]);
+  int score = blendPhase(pos.material, mgScore[WHITE] - mgScore[BLACK], egScore[WHITE] - egScore[BLACK]);
 
   // At most one minor piece each and no pawns cannot be won.
   if (r.pawnCount[WHITE] + r.pawnCount[BLACK] == 0 && r.pieceCount[WHITE] <= 1 && r.pieceCount[BLACK] <= 1 &&
       r.rookCount[WHITE] + r.queenCount[WHITE] == 0 && r.rookCount[BLACK] + r.queenCount[BLACK] == 0)
     score = 0;
 
-  return Pos.side == BLACK ? -score : score;
-}
-
-std::int32_t boardMaterial() {
-  std::int32_t sum = 0;
-  for (int s = 0; s < 128; ++s) {
-    const int code = Board[s];  // off-board indices read OFFBOARD
-    if (code < EMPTY && kindOf(code) != KING) sum += PieceValue[code];
-  }
-  return sum;
+  return pos.side == BLACK ? -score : score;
 }

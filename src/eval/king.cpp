@@ -5,11 +5,11 @@ namespace {
 
 // Shelter of the king on k: three squares in front count in full, the
 // three beyond them half each. Off-board squares hold OFFBOARD and count 0.
-int shelter(int c, int k) {
+int shelter(const Position& pos, int c, int k) {
   const int fwd = c == WHITE ? 1 : -1;
   const auto& v = ShieldValue[c];
-  return v[Board[k + fwd * 15]] + v[Board[k + fwd * 16]] + v[Board[k + fwd * 17]] +
-         v[Board[k + fwd * 31]] / 2 + v[Board[k + fwd * 32]] / 2 + v[Board[k + fwd * 33]] / 2;
+  return v[pos.board[k + fwd * 15]] + v[pos.board[k + fwd * 16]] + v[pos.board[k + fwd * 17]] +
+         v[pos.board[k + fwd * 31]] / 2 + v[pos.board[k + fwd * 32]] / 2 + v[pos.board[k + fwd * 33]] / 2;
 }
 
 int dangerCount(int c, int k) {
@@ -37,26 +37,26 @@ int dangerCount(int c, int k) {
 
 }  // namespace
 
-void evalKingSafety() {
-  if (evalRecord->material <= ENDGAME_MATERIAL) return;
+void evalKingSafety(const Position& pos) {
+  if (pos.material <= ENDGAME_MATERIAL) return;
   for (int c = WHITE; c <= BLACK; ++c) {
-    const int k = kingSquare(c);
+    const int k = kingSquare(pos, c);
     const int d = dangerCount(c, k);
-    mgScore[c] += shelter(c, k) - d * d;
+    mgScore[c] += shelter(pos, c, k) - d * d;
   }
 }
 
-void evalDevelopment() {
-  if (evalRecord->material <= ENDGAME_MATERIAL) return;
+void evalDevelopment(const Position& pos) {
+  if (pos.material <= ENDGAME_MATERIAL) return;
 
   constexpr int WN = pieceCode(WHITE, KNIGHT), WB = pieceCode(WHITE, BISHOP), WR = pieceCode(WHITE, ROOK);
   constexpr int BN = pieceCode(BLACK, KNIGHT), BB = pieceCode(BLACK, BISHOP), BR = pieceCode(BLACK, ROOK);
-  const int rights = Pos.castleRights;
+  const int rights = pos.castleRights;
 
-  const int uWhite = (Board[SQ_B1] == WN) + (Board[SQ_G1] == WN) + (Board[SQ_C1] == WB) +
-                     (Board[SQ_F1] == WB) + ((rights & (CASTLE_WK | CASTLE_WQ)) != 0);
-  const int uBlack = (Board[SQ_B8] == BN) + (Board[SQ_G8] == BN) + (Board[SQ_C8] == BB) +
-                     (Board[SQ_F8] == BB) + ((rights & (CASTLE_BK | CASTLE_BQ)) != 0);
+  const int uWhite = (pos.board[SQ_B1] == WN) + (pos.board[SQ_G1] == WN) + (pos.board[SQ_C1] == WB) +
+                     (pos.board[SQ_F1] == WB) + ((rights & (CASTLE_WK | CASTLE_WQ)) != 0);
+  const int uBlack = (pos.board[SQ_B8] == BN) + (pos.board[SQ_G8] == BN) + (pos.board[SQ_C8] == BB) +
+                     (pos.board[SQ_F8] == BB) + ((rights & (CASTLE_BK | CASTLE_BQ)) != 0);
   mgScore[WHITE] -= DevelopmentPenalty[uWhite];
   mgScore[BLACK] -= DevelopmentPenalty[uBlack];
 
@@ -69,10 +69,14 @@ void evalDevelopment() {
   }
 
   // A rook shut in by its own king.
-  const int wk = kingSquare(WHITE);
-  const int bk = kingSquare(BLACK);
-  if ((wk == SQ_F1 || wk == SQ_G1) && (Board[SQ_H1] == WR || Board[SQ_G1] == WR)) mgScore[WHITE] -= 60;
-  if ((wk == SQ_C1 || wk == SQ_D1) && (Board[SQ_A1] == WR || Board[SQ_B1] == WR)) mgScore[WHITE] -= 60;
-  if ((bk == SQ_F8 || bk == SQ_G8) && (Board[SQ_H8] == BR || Board[SQ_G8] == BR)) mgScore[BLACK] -= 60;
-  if ((bk == SQ_C8 || bk == SQ_D8) && (Board[SQ_A8] == BR || Board[SQ_B8] == BR)) mgScore[BLACK] -= 60;
+  const int wk = kingSquare(pos, WHITE);
+  const int bk = kingSquare(pos, BLACK);
+  if ((wk == SQ_F1 || wk == SQ_G1) && (pos.board[SQ_H1] == WR || pos.board[SQ_G1] == WR))
+    mgScore[WHITE] -= 60;
+  if ((wk == SQ_C1 || wk == SQ_D1) && (pos.board[SQ_A1] == WR || pos.board[SQ_B1] == WR))
+    mgScore[WHITE] -= 60;
+  if ((bk == SQ_F8 || bk == SQ_G8) && (pos.board[SQ_H8] == BR || pos.board[SQ_G8] == BR))
+    mgScore[BLACK] -= 60;
+  if ((bk == SQ_C8 || bk == SQ_D8) && (pos.board[SQ_A8] == BR || pos.board[SQ_B8] == BR))
+    mgScore[BLACK] -= 60;
 }

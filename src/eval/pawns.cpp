@@ -4,40 +4,40 @@
 
 #include "eval/eval.h"
 
-int passedPawnValue(int square, int rank, int colour) {
+int passedPawnValue(const Position& pos, int square, int rank, int colour) {
   const int b = PassedPawnBonus[colour][rank];
   const int ahead = colour == WHITE ? 16 : -16;
   const int ownPawn = pieceCode(colour, PAWN);
 
-  int result = Board[square + ahead] == EMPTY ? b : b / 2;
+  int result = pos.board[square + ahead] == EMPTY ? b : b / 2;
 
   // Own pawns beside it or diagonally behind it.
   const int side1 = colour == WHITE ? square - 15 : square + 15;
   const int side2 = colour == WHITE ? square - 17 : square + 17;
-  if (Board[side1] == ownPawn) result += 2 * b;
-  if (Board[side2] == ownPawn) result += 2 * b;
-  if (Board[square + 1] == ownPawn) result += 2 * b;
-  if (Board[square - 1] == ownPawn) result += 2 * b;
+  if (pos.board[side1] == ownPawn) result += 2 * b;
+  if (pos.board[side2] == ownPawn) result += 2 * b;
+  if (pos.board[square + 1] == ownPawn) result += 2 * b;
+  if (pos.board[square - 1] == ownPawn) result += 2 * b;
 
   // A rook behind the pawn, with nothing between.
   int t = square - ahead;
-  while (Board[t] == EMPTY) t -= ahead;
-  if (Board[t] == pieceCode(colour, ROOK))
+  while (pos.board[t] == EMPTY) t -= ahead;
+  if (pos.board[t] == pieceCode(colour, ROOK))
     result += 20;
-  else if (Board[t] == pieceCode(colour ^ 1, ROOK))
+  else if (pos.board[t] == pieceCode(colour ^ 1, ROOK))
     result -= 20;
 
-  if (evalRecord->material < ENDGAME_MATERIAL) {
-    result += (KingDistance[square][kingSquare(colour ^ 1)] * b) / 10;
-    result -= (KingDistance[square][kingSquare(colour)] * b) / 10;
+  if (pos.material < ENDGAME_MATERIAL) {
+    result += (KingDistance[square][kingSquare(pos, colour ^ 1)] * b) / 10;
+    result -= (KingDistance[square][kingSquare(pos, colour)] * b) / 10;
   }
   return result;
 }
 
-void evalPawns() {
+void evalPawns(const Position& pos) {
   // On opposite wings each side uses the table of its own king's wing.
-  const int wf = fileOf(kingSquare(WHITE));
-  const int bf = fileOf(kingSquare(BLACK));
+  const int wf = fileOf(kingSquare(pos, WHITE));
+  const int bf = fileOf(kingSquare(pos, BLACK));
   const SquareTable* table[2] = {&PawnSquareDefault[WHITE], &PawnSquareDefault[BLACK]};
   if (wf > 4 && bf < 4) {
     table[WHITE] = &PawnSquareKingWing[WHITE];
@@ -51,7 +51,7 @@ void evalPawns() {
     std::uint8_t* map = currentAttackMap[c];
     const int left = c == WHITE ? 15 : -17;
     const int right = c == WHITE ? 17 : -15;
-    for (int s = firstOfList(pieceCode(c, PAWN)); s < LIST_END; s = Lists[s].next) {
+    for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
       mgScore[c] += 100 + (*table[c])[s];
@@ -68,7 +68,7 @@ void evalPawns() {
   }
 
   for (int c = WHITE; c <= BLACK; ++c) {
-    for (int s = firstOfList(pieceCode(c, PAWN)); s < LIST_END; s = Lists[s].next) {
+    for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
       if (pawnsOnFile[c][f + 1] > 1) {
@@ -88,7 +88,7 @@ void evalPawns() {
         egScore[c] -= 14;
       }
       if (passed) {
-        const int v = passedPawnValue(s, r, c);
+        const int v = passedPawnValue(pos, s, r, c);
         mgScore[c] += v / 2;
         egScore[c] += v;
       }

@@ -6,10 +6,10 @@ namespace {
 
 // Marks the ray from s along step up to and including the first occupied
 // (or border) index; returns the number of empty squares passed.
-inline int scanRay(std::uint8_t* map, int s, int step, std::uint8_t bit) {
+inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::uint8_t bit) {
   int n = 0;
   int t = s + step;
-  while (Board[t] == EMPTY) {
+  while (board[t] == EMPTY) {
     recordAttack(map, t, bit);
     ++n;
     t += step;
@@ -18,28 +18,29 @@ inline int scanRay(std::uint8_t* map, int s, int step, std::uint8_t bit) {
   return n;
 }
 
-void evalColour(int c) {
+// Inlined twice, so that each copy works with a constant colour.
+[[gnu::always_inline]] inline void evalColour(const Position& pos, int c) {
   std::uint8_t* map = currentAttackMap[c];
   PlyRecord& rec = *evalRecord;
-  const int enemyKing = kingSquare(c ^ 1);
+  const int enemyKing = kingSquare(pos, c ^ 1);
   std::int32_t t = 0;
 
-  for (int s = firstOfList(pieceCode(c, KNIGHT)); s < LIST_END; s = Lists[s].next) {
+  for (int s = firstOfList(pos, pieceCode(c, KNIGHT)); s < LIST_END; s = pos.lists[s].next) {
     rec.knightCount[c] += 1;
     t += 330 + KnightSquare[c][s];
     if (map[s] & ATTACK_PAWN) t += KnightOutpost[c][s];
     for (int i = 0; i < 8; ++i) recordAttack(map, s + KnightOffsets[i], ATTACK_MINOR);
   }
 
-  for (int s = firstOfList(pieceCode(c, BISHOP)); s < LIST_END; s = Lists[s].next) {
+  for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
     rec.bishopCount[c] += 1;
     t += 330 + BishopSquare[c][s];
     int n = 0;
-    for (int i = 0; i < 4; ++i) n += scanRay(map, s, BishopDirections[i], ATTACK_MINOR);
+    for (int i = 0; i < 4; ++i) n += scanRay(pos.board, map, s, BishopDirections[i], ATTACK_MINOR);
     t += BishopMobility[n];
   }
 
-  for (int s = firstOfList(pieceCode(c, ROOK)); s < LIST_END; s = Lists[s].next) {
+  for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
     rec.rookCount[c] += 1;
     t += 530 + RookSquare[c][s];
     if (RelativeRank[c][s] == 6) {
@@ -52,17 +53,17 @@ void evalColour(int c) {
       if (pawnsOnFile[c ^ 1][file] == 0) t += 10;
     }
     int n = 0;
-    for (int i = 0; i < 4; ++i) n += scanRay(map, s, RookDirections[i], ATTACK_ROOK);
+    for (int i = 0; i < 4; ++i) n += scanRay(pos.board, map, s, RookDirections[i], ATTACK_ROOK);
     t += RookMobility[n];
   }
 
-  for (int s = firstOfList(pieceCode(c, QUEEN)); s < LIST_END; s = Lists[s].next) {
+  for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
     rec.queenCount[c] += 1;
     t += 1050 + QueenSquare[c][s];
-    for (int i = 0; i < 8; ++i) scanRay(map, s, QueenDirections[i], ATTACK_QUEEN);
+    for (int i = 0; i < 8; ++i) scanRay(pos.board, map, s, QueenDirections[i], ATTACK_QUEEN);
   }
 
-  const int k = kingSquare(c);
+  const int k = kingSquare(pos, c);
   mgScore[c] += 10000 + KingSquareMg[c][k];
   egScore[c] += 10000 + KingSquareEg[c][k];
   for (int i = 0; i < 8; ++i) recordAttack(map, k + KingDirections[i], ATTACK_KING);
@@ -75,9 +76,9 @@ void evalColour(int c) {
 
 }  // namespace
 
-void evalPieces() {
-  evalColour(WHITE);
-  evalColour(BLACK);
+void evalPieces(const Position& pos) {
+  evalColour(pos, WHITE);
+  evalColour(pos, BLACK);
   PlyRecord& rec = *evalRecord;
   for (int c = WHITE; c <= BLACK; ++c)
     rec.pieceCount[c] = rec.knightCount[c] + rec.bishopCount[c] + rec.rookCount[c] + rec.queenCount[c];

@@ -11,12 +11,12 @@ using movegen_emit::add;
 using movegen_emit::addPawnMove;
 
 // Counts the checkers along one family of lines and marks their squares.
-int markLines(int king, const std::int32_t* dirs, int slider, int queen) {
+int markLines(const Board& board, int king, const std::int32_t* dirs, int slider, int queen) {
   int count = 0;
   for (const std::int32_t* d = dirs; *d; ++d) {
     int s = king + *d;
-    while (Board[s] == EMPTY) s += *d;
-    if (Board[s] == slider || Board[s] == queen) {
+    while (board[s] == EMPTY) s += *d;
+    if (board[s] == slider || board[s] == queen) {
       ++count;
       for (int m = king + *d; m != s + *d; m += *d) ++CheckMarks[m];
     }
@@ -26,93 +26,95 @@ int markLines(int king, const std::int32_t* dirs, int slider, int queen) {
 
 }  // namespace
 
-int findCheckers() {
+int findCheckers(const Position& pos) {
+  const Board& board = pos.board;
   CheckMarks.fill(0);
-  const int king = kingSquare(Pos.side);
-  const int o = Pos.xside;
+  const int king = kingSquare(pos, pos.side);
+  const int o = pos.xside;
   int count = 0;
   const int knight = pieceCode(o, KNIGHT);
   for (const std::int32_t* d = KnightOffsets.data(); *d; ++d)
-    if (Board[king + *d] == knight) {
+    if (board[king + *d] == knight) {
       ++CheckMarks[king + *d];
       ++count;
     }
-  count += markLines(king, RookDirections.data(), pieceCode(o, ROOK), pieceCode(o, QUEEN));
-  count += markLines(king, BishopDirections.data(), pieceCode(o, BISHOP), pieceCode(o, QUEEN));
+  count += markLines(board, king, RookDirections.data(), pieceCode(o, ROOK), pieceCode(o, QUEEN));
+  count += markLines(board, king, BishopDirections.data(), pieceCode(o, BISHOP), pieceCode(o, QUEEN));
   const int pawn = pieceCode(o, PAWN);
-  const int forward = Pos.side == WHITE ? 1 : -1;
+  const int forward = pos.side == WHITE ? 1 : -1;
   for (int step : {15 * forward, 17 * forward})
-    if (Board[king + step] == pawn) {
+    if (board[king + step] == pawn) {
       ++CheckMarks[king + step];
       ++count;
     }
   return count;
 }
 
-void generateEvasions() {
-  const int count = findCheckers();
-  const int side = Pos.side;
-  const int o = Pos.xside;
+void generateEvasions(const Position& pos) {
+  const Board& board = pos.board;
+  const int count = findCheckers(pos);
+  const int side = pos.side;
+  const int o = pos.xside;
   const std::uint8_t* enemyMap = currentAttackMap[o];
-  MoveEntry* out = listBegin(searchPly);
+  MoveEntry* out = listBegin(pos.searchPly);
 
-  const int king = kingSquare(side);
+  const int king = kingSquare(pos, side);
   for (const std::int32_t* d = KingDirections.data(); *d; ++d) {
     const int t = king + *d;
     if (enemyMap[t] != 0) continue;
-    if (Board[t] == EMPTY)
+    if (board[t] == EMPTY)
       add(out, king, t, 0);
-    else if (colourOf(Board[t]) == o)
+    else if (colourOf(board[t]) == o)
       add(out, king, t, MOVE_CAPTURE);
   }
 
   if (count <= 1) {
     const int knight = pieceCode(side, KNIGHT);
-    for (int s = firstOfList(knight); s < LIST_END; s = Lists[s].next)
+    for (int s = firstOfList(pos, knight); s < LIST_END; s = pos.lists[s].next)
       for (const std::int32_t* d = KnightOffsets.data(); *d; ++d) {
         const int t = s + *d;
         if (!isSquare(t) || CheckMarks[t] == 0) continue;
-        if (Board[t] == EMPTY)
+        if (board[t] == EMPTY)
           add(out, s, t, 0);
-        else if (colourOf(Board[t]) == o)
+        else if (colourOf(board[t]) == o)
           add(out, s, t, MOVE_CAPTURE);
       }
 
     for (int kind : {BISHOP, ROOK, QUEEN}) {
       const int code = pieceCode(side, kind);
-      for (int s = firstOfList(code); s < LIST_END; s = Lists[s].next)
+      for (int s = firstOfList(pos, code); s < LIST_END; s = pos.lists[s].next)
         for (const std::int32_t* d = PieceDirections[code]; *d; ++d) {
           int t = s + *d;
-          for (; Board[t] == EMPTY; t += *d)
+          for (; board[t] == EMPTY; t += *d)
             if (CheckMarks[t]) add(out, s, t, 0);
-          if (colourOf(Board[t]) == o && CheckMarks[t]) add(out, s, t, MOVE_CAPTURE);
+          if (colourOf(board[t]) == o && CheckMarks[t]) add(out, s, t, MOVE_CAPTURE);
         }
     }
 
     const std::int32_t* dirs = PawnDirections[side].data();
-    for (int s = firstOfList(pieceCode(side, PAWN)); s < LIST_END; s = Lists[s].next) {
+    for (int s = firstOfList(pos, pieceCode(side, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int r = RelativeRank[side][s];
       for (int i = 0; i < 2; ++i) {
         const int t = s + dirs[i];
         if (!isSquare(t)) continue;
         if (CheckMarks[t]) {
-          if (colourOf(Board[t]) == o) {
+          if (colourOf(board[t]) == o) {
             addPawnMove(out, s, t, MOVE_PAWN | MOVE_CAPTURE, r == 6);
           }
-        } else if (t == Pos.epSquare) {
+        } else if (t == pos.epSquare) {
           add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
         }
       }
       const int t = s + dirs[2];
-      if (Board[t] == EMPTY) {
+      if (board[t] == EMPTY) {
         if (CheckMarks[t]) {
           addPawnMove(out, s, t, MOVE_PAWN, r == 6);
         }
         const int t2 = t + dirs[2];
-        if (r == 1 && Board[t2] == EMPTY && CheckMarks[t2]) add(out, s, t2, MOVE_PAWN);
+        if (r == 1 && board[t2] == EMPTY && CheckMarks[t2]) add(out, s, t2, MOVE_PAWN);
       }
     }
   }
 
-  Ply[searchPly + 1].moveListStart = static_cast<std::int32_t>(out - MoveStack.data());
+  Ply[pos.searchPly + 1].moveListStart = static_cast<std::int32_t>(out - MoveStack.data());
 }

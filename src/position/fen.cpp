@@ -1,7 +1,4 @@
-// FEN set-up, the from-scratch key and the consistency check.
-#include <cstdio>
-
-#include "movegen/movegen.h"
+// FEN set-up, the from-scratch key and material, and the consistency check.
 #include "position/position.h"
 
 namespace {
@@ -24,14 +21,14 @@ int letterCode(char c) {
   }
 }
 
-int listLength(int code) {
+int listLength(const Position& pos, int code) {
   int n = 0;
-  for (int s = firstOfList(code); s < LIST_END && n <= 64; s = Lists[s].next) ++n;
+  for (int s = firstOfList(pos, code); s < LIST_END && n <= 64; s = pos.lists[s].next) ++n;
   return n;
 }
 
 // Reads the placement field; false for a text the board cannot hold.
-bool readPlacement(const char*& p) {
+bool readPlacement(Position& pos, const char*& p) {
   int base = 0x70;
   int file = 0;
   for (;;) {
@@ -52,103 +49,150 @@ bool readPlacement(const char*& p) {
     }
     int code = letterCode(c);
     if (code == 0 || file >= 8) return false;
-    Board[base + file] = static_cast<std::uint8_t>(code);
-    insertAtHead(base + file, LIST_HEAD + code);
+    pos.board[base + file] = static_cast<std::uint8_t>(code);
+    insertAtHead(pos.lists, base + file, LIST_HEAD + code);
     ++file;
     ++p;
   }
 }
 
 // A castling right needs its king and rook on their home squares.
-void dropImpossibleRights() {
+void dropImpossibleRights(Position& pos) {
   constexpr int WK = pieceCode(WHITE, KING), WR = pieceCode(WHITE, ROOK);
   constexpr int BK = pieceCode(BLACK, KING), BR = pieceCode(BLACK, ROOK);
-  if (Board[SQ_E1] != WK || Board[SQ_H1] != WR) Pos.castleRights &= ~CASTLE_WK;
-  if (Board[SQ_E1] != WK || Board[SQ_A1] != WR) Pos.castleRights &= ~CASTLE_WQ;
-  if (Board[SQ_E8] != BK || Board[SQ_H8] != BR) Pos.castleRights &= ~CASTLE_BK;
-  if (Board[SQ_E8] != BK || Board[SQ_A8] != BR) Pos.castleRights &= ~CASTLE_BQ;
+  const Board& board = pos.board;
+  if (board[SQ_E1] != WK || board[SQ_H1] != WR) pos.castleRights &= ~CASTLE_WK;
+  if (board[SQ_E1] != WK || board[SQ_A1] != WR) pos.castleRights &= ~CASTLE_WQ;
+  if (board[SQ_E8] != BK || board[SQ_H8] != BR) pos.castleRights &= ~CASTLE_BK;
+  if (board[SQ_E8] != BK || board[SQ_A8] != BR) pos.castleRights &= ~CASTLE_BQ;
 }
 
 // An en-passant square must lie behind an enemy pawn that can just have
 // made its double step; anything else would let make remove a missing pawn.
-int checkedEpSquare(char fileChar, char rankChar) {
+int checkedEpSquare(const Position& pos, char fileChar, char rankChar) {
   if (fileChar < 'a' || fileChar > 'h' || rankChar < '1' || rankChar > '8') return EP_NONE;
   int ep = (rankChar - '1') * 16 + (fileChar - 'a');
-  int forward = Pos.side == WHITE ? -16 : 16;  // towards the pawn that moved
-  int wantedRank = Pos.side == WHITE ? 5 : 2;
+  int forward = pos.side == WHITE ? -16 : 16;  // towards the pawn that moved
+  int wantedRank = pos.side == WHITE ? 5 : 2;
   if (rankOf(ep) != wantedRank) return EP_NONE;
-  if (Board[ep] != EMPTY || Board[ep - forward] != EMPTY) return EP_NONE;
-  if (Board[ep + forward] != pieceCode(Pos.xside, PAWN)) return EP_NONE;
+  if (pos.board[ep] != EMPTY || pos.board[ep - forward] != EMPTY) return EP_NONE;
+  if (pos.board[ep + forward] != pieceCode(pos.xside, PAWN)) return EP_NONE;
   return ep;
+}
+
+// The fields a refused text must leave as they were.
+struct SetupState {
+  Board board;
+  PieceLists lists;
+  std::uint64_t key;
+  std::int32_t castleRights, side, xside, epSquare, fifty, gamePly, material;
+};
+
+SetupState saveSetupState(const Position& p) {
+  return {p.board, p.lists,    p.key,   p.castleRights, p.side,
+          p.xside, p.epSquare, p.fifty, p.gamePly,      p.material};
+}
+
+void restoreSetupState(Position& p, const SetupState& s) {
+  p.board = s.board;
+  p.lists = s.lists;
+  p.key = s.key;
+  p.castleRights = s.castleRights;
+  p.side = s.side;
+  p.xside = s.xside;
+  p.epSquare = s.epSquare;
+  p.fifty = s.fifty;
+  p.gamePly = s.gamePly;
+  p.material = s.material;
 }
 
 }  // namespace
 
-void computeKey() {
+void resetPosition(Position& pos) {
+  pos.board.cells.fill(OFFBOARD);
+  for (int s = 0; s < 128; ++s)
+    if (isSquare(s)) pos.board[s] = EMPTY;
+  pos.lists.links.fill(ListLink{0, 0});
+  for (int code = 0; code < 16; ++code) pos.lists[LIST_HEAD + code].next = LIST_END;
+  pos.castleRights = 0;
+  pos.side = WHITE;
+  pos.xside = BLACK;
+  pos.epSquare = EP_NONE;
+  pos.fifty = 0;
+  pos.gamePly = 0;
+  pos.key = 0;
+  pos.material = 0;
+}
+
+std::uint64_t computeKey(const Position& pos) {
   std::uint64_t key = 0;
   for (int colour = WHITE; colour <= BLACK; ++colour)
     for (int kind = PAWN; kind <= KING; ++kind) {
       int code = pieceCode(colour, kind);
-      for (int s = firstOfList(code); s < LIST_END; s = Lists[s].next) key ^= PieceKey[code][s];
+      for (int s = firstOfList(pos, code); s < LIST_END; s = pos.lists[s].next) key ^= PieceKey[code][s];
     }
-  key ^= CastleKey[Pos.castleRights];
-  if (Pos.side == BLACK) key ^= SideKey;
-  Pos.key = key;
+  key ^= CastleKey[pos.castleRights];
+  if (pos.side == BLACK) key ^= SideKey;
+  return key;
 }
 
-int setupFen(const char* text) {
-  // Keep the current position so that a rejected text changes nothing.
-  const auto savedBoard = BoardStore;
-  const auto savedLists = ListStore;
-  const Position savedPos = Pos;
+std::int32_t boardMaterial(const Position& pos) {
+  std::int32_t sum = 0;
+  for (int s = 0; s < 128; ++s) {
+    const int code = pos.board[s];  // off-board indices read OFFBOARD
+    if (code < EMPTY && kindOf(code) != KING) sum += PieceValue[code];
+  }
+  return sum;
+}
 
-  resetPosition();
+bool setupFen(Position& pos, const char* text) {
+  const SetupState saved = saveSetupState(pos);
+
+  resetPosition(pos);
   const char* p = text;
-  bool ok = readPlacement(p) && *p != 0;
+  bool ok = readPlacement(pos, p) && *p != 0;
   if (ok) {
-    Pos.side = *p == 'b' ? BLACK : WHITE;
-    Pos.xside = Pos.side ^ 1;
-    Pos.castleRights = 0;
+    pos.side = *p == 'b' ? BLACK : WHITE;
+    pos.xside = pos.side ^ 1;
+    pos.castleRights = 0;
     ++p;
     if (*p) ++p;
     for (int i = 0; i < 4 && *p && *p != ' '; ++i, ++p) {
       switch (*p) {
-        case '-': Pos.castleRights = 0; break;
-        case 'K': Pos.castleRights |= CASTLE_WK; break;
-        case 'Q': Pos.castleRights |= CASTLE_WQ; break;
-        case 'k': Pos.castleRights |= CASTLE_BK; break;
-        case 'q': Pos.castleRights |= CASTLE_BQ; break;
+        case '-': pos.castleRights = 0; break;
+        case 'K': pos.castleRights |= CASTLE_WK; break;
+        case 'Q': pos.castleRights |= CASTLE_WQ; break;
+        case 'k': pos.castleRights |= CASTLE_BK; break;
+        case 'q': pos.castleRights |= CASTLE_BQ; break;
         default: break;
       }
     }
     if (*p) ++p;
-    if (*p && *p != '-' && p[1]) Pos.epSquare = checkedEpSquare(p[0], p[1]);
+    if (*p && *p != '-' && p[1]) pos.epSquare = checkedEpSquare(pos, p[0], p[1]);
 
-    ok = listLength(pieceCode(WHITE, KING)) == 1 && listLength(pieceCode(BLACK, KING)) == 1 &&
-         !kingInCheck(Pos.xside);
+    ok = listLength(pos, pieceCode(WHITE, KING)) == 1 && listLength(pos, pieceCode(BLACK, KING)) == 1 &&
+         !kingInCheck(pos, pos.xside);
   }
   if (!ok) {
-    std::printf("FEN error \n");
-    BoardStore = savedBoard;
-    ListStore = savedLists;
-    Pos = savedPos;
-    return -1;
+    restoreSetupState(pos, saved);
+    return false;
   }
-  dropImpossibleRights();
-  computeKey();
-  return 0;
+  dropImpossibleRights(pos);
+  pos.key = computeKey(pos);
+  pos.material = boardMaterial(pos);
+  return true;
 }
 
-bool positionIsConsistent() {
+bool positionIsConsistent(const Position& pos) {
   int onBoard = 0;
   for (int s = 0; s < 128; ++s) {
     if (!isSquare(s)) {
-      if (Board[s] != OFFBOARD) return false;
+      if (pos.board[s] != OFFBOARD) return false;
       continue;
     }
-    int code = Board[s];
+    int code = pos.board[s];
     if (code == EMPTY) {
-      if (Lists[s].next != 0 || Lists[s].prev != 0) return false;
+      if (pos.lists[s].next != 0 || pos.lists[s].prev != 0) return false;
       continue;
     }
     if (code < 1 || code > 14 || kindOf(code) == 0 || kindOf(code) == 7) return false;
@@ -158,17 +202,12 @@ bool positionIsConsistent() {
   for (int code = 0; code < 16; ++code) {
     int prev = LIST_HEAD + code;
     int steps = 0;
-    for (int s = Lists[prev].next; s < LIST_END; s = Lists[s].next) {
-      if (++steps > 64 || Board[s] != code || Lists[s].prev != prev) return false;
+    for (int s = pos.lists[prev].next; s < LIST_END; s = pos.lists[s].next) {
+      if (++steps > 64 || pos.board[s] != code || pos.lists[s].prev != prev) return false;
       prev = s;
       ++inLists;
     }
   }
-  if (inLists != onBoard) return false;
-  if (Pos.xside != (Pos.side ^ 1)) return false;
-  const std::uint64_t key = Pos.key;
-  computeKey();
-  const bool keyOk = Pos.key == key;
-  Pos.key = key;
-  return keyOk;
+  return inLists == onBoard && pos.xside == (pos.side ^ 1) && pos.key == computeKey(pos) &&
+         pos.material == boardMaterial(pos);
 }

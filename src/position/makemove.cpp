@@ -43,135 +43,169 @@ constexpr std::array<std::uint8_t, 128> KeepTo = [] {
 
 }  // namespace
 
-void makeMove(Move m) {
-  const int p = searchPly;
+void makeMove(Position& pos, Move m) {
+  const int p = pos.searchPly;
   const int o = moveOrigin(m);
   const int t = moveTarget(m);
-  const int mover = Pos.side;
-  const int piece = Board[o];
-  PlyRecord& rec = Ply[p];
+  const int mover = pos.side;
+  Board& board = pos.board;
+  PieceLists& lists = pos.lists;
+  const int piece = board[o];
+  UndoRecord& rec = pos.undo[p];
 
-  // 1-3: save what unmake copies back.
-  rec.savedCastleRights = Pos.castleRights;
-  rec.savedFifty = Pos.fifty;
-  rec.savedKey = Pos.key;
-  rec.savedEp = Pos.epSquare;
-  rec.captured = Board[t];
-  std::int32_t material = rec.material;
-  Pos.epSquare = EP_NONE;
-  searchPly = p + 1;
-  Pos.fifty = (m & (MOVE_CAPTURE | MOVE_PAWN)) ? 0 : Pos.fifty + 1;
+  // Save what unmake copies back.
+  rec.savedCastleRights = pos.castleRights;
+  rec.savedFifty = pos.fifty;
+  rec.savedKey = pos.key;
+  rec.savedEp = pos.epSquare;
+  rec.savedMaterial = pos.material;
+  rec.captured = board[t];
+  std::int32_t material = pos.material;
+  pos.epSquare = EP_NONE;
+  pos.searchPly = p + 1;
+  pos.fifty = (m & (MOVE_CAPTURE | MOVE_PAWN)) ? 0 : pos.fifty + 1;
 
-  std::uint64_t key = Pos.key ^ SideKey ^ PieceKey[piece][o];
+  std::uint64_t key = pos.key ^ SideKey ^ PieceKey[piece][o];
 
-  // 4: the captured piece leaves its list.
+  // The captured piece leaves its list.
   if (m & MOVE_CAPTURE) {
     if (m & MOVE_EN_PASSANT) {
       const int victimSquare = mover == WHITE ? t - 16 : t + 16;
       const int victim = pieceCode(mover ^ 1, PAWN);
-      removeFromList(victimSquare);
+      removeFromList(lists, victimSquare);
       rec.captured = victim;
-      Board[victimSquare] = EMPTY;
+      board[victimSquare] = EMPTY;
       key ^= PieceKey[victim][victimSquare];
     } else {
-      removeFromList(t);
+      removeFromList(lists, t);
       key ^= PieceKey[rec.captured][t];
     }
     material -= PieceValue[rec.captured];
   }
 
-  // 5-6: the moving piece.
+  // The moving piece, promoted or not.
   int newPiece = piece;
   if (m & MOVE_PROMO_ANY) {
     newPiece = pieceCode(mover, promotionKind(m));
-    Board[t] = static_cast<std::uint8_t>(newPiece);
-    removeFromList(o);
-    insertAtHead(t, LIST_HEAD + newPiece);
+    board[t] = static_cast<std::uint8_t>(newPiece);
+    removeFromList(lists, o);
+    insertAtHead(lists, t, LIST_HEAD + newPiece);
     material += PieceValue[newPiece] - PieceValue[PAWN];
   } else {
-    Board[t] = static_cast<std::uint8_t>(piece);
-    transferLink(o, t);
+    board[t] = static_cast<std::uint8_t>(piece);
+    transferLink(lists, o, t);
   }
-  Board[o] = EMPTY;
+  board[o] = EMPTY;
   key ^= PieceKey[newPiece][t];
 
-  // 7: the castling rook.
+  // The castling rook.
   if (m & MOVE_CASTLE) {
     const CastleRook r = castleRook(t);
-    Board[r.from] = EMPTY;
-    Board[r.to] = static_cast<std::uint8_t>(r.code);
-    transferLink(r.from, r.to);
+    board[r.from] = EMPTY;
+    board[r.to] = static_cast<std::uint8_t>(r.code);
+    transferLink(lists, r.from, r.to);
     key ^= PieceKey[r.code][r.from] ^ PieceKey[r.code][r.to];
   }
 
-  // 8: every double step leaves an en-passant square.
+  // Every double step leaves an en-passant square.
   if (piece == pieceCode(WHITE, PAWN) && t == o + 32)
-    Pos.epSquare = o + 16;
+    pos.epSquare = o + 16;
   else if (piece == pieceCode(BLACK, PAWN) && t == o - 32)
-    Pos.epSquare = o - 16;
+    pos.epSquare = o - 16;
 
-  // 9: castling rights.
-  if (Pos.castleRights) {
-    Pos.castleRights &= KeepFrom[o] & KeepTo[t];
-    if (Pos.castleRights != rec.savedCastleRights)
-      key ^= CastleKey[rec.savedCastleRights] ^ CastleKey[Pos.castleRights];
+  // Castling rights lost by leaving or taking a home square.
+  if (pos.castleRights) {
+    pos.castleRights &= KeepFrom[o] & KeepTo[t];
+    if (pos.castleRights != rec.savedCastleRights)
+      key ^= CastleKey[rec.savedCastleRights] ^ CastleKey[pos.castleRights];
   }
 
-  // 10-12: key, material, game history.
-  Pos.key = key;
-  Ply[p + 1].material = material;
-  ++Pos.gamePly;
-  Pos.side = mover ^ 1;
-  Pos.xside = mover;
-  GameHistory[Pos.gamePly] = {m, key};
+  // Key, material, side and the game history.
+  pos.key = key;
+  pos.material = material;
+  ++pos.gamePly;
+  pos.side = mover ^ 1;
+  pos.xside = mover;
+  pos.history[pos.gamePly] = {m, key};
 #ifdef TARNIC_CHECKS
-  assert(positionIsConsistent());
+  assert(positionIsConsistent(pos));
 #endif
 }
 
-void unmakeMove(Move m) {
+void unmakeMove(Position& pos, Move m) {
   const int o = moveOrigin(m);
   const int t = moveTarget(m);
-  Pos.xside = Pos.side;
-  Pos.side ^= 1;
-  --Pos.gamePly;
-  const int p = --searchPly;
-  const PlyRecord& rec = Ply[p];
-  Pos.epSquare = rec.savedEp;
-  Pos.castleRights = rec.savedCastleRights;
-  Pos.fifty = rec.savedFifty;
-  Pos.key = rec.savedKey;
+  Board& board = pos.board;
+  PieceLists& lists = pos.lists;
+  pos.xside = pos.side;
+  pos.side ^= 1;
+  --pos.gamePly;
+  const UndoRecord& rec = pos.undo[--pos.searchPly];
+  pos.epSquare = rec.savedEp;
+  pos.castleRights = rec.savedCastleRights;
+  pos.fifty = rec.savedFifty;
+  pos.key = rec.savedKey;
+  pos.material = rec.savedMaterial;
 
-  int piece = Board[t];
-  Board[t] = EMPTY;
+  int piece = board[t];
+  board[t] = EMPTY;
   if (m & MOVE_PROMO_ANY) {
-    removeFromList(t);
-    piece = pieceCode(Pos.side, PAWN);
-    insertAtHead(o, LIST_HEAD + piece);
+    removeFromList(lists, t);
+    piece = pieceCode(pos.side, PAWN);
+    insertAtHead(lists, o, LIST_HEAD + piece);
   } else {
-    transferLink(t, o);
+    transferLink(lists, t, o);
   }
-  Board[o] = static_cast<std::uint8_t>(piece);
+  board[o] = static_cast<std::uint8_t>(piece);
 
   if (m & MOVE_CAPTURE) {
     if (m & MOVE_EN_PASSANT) {
-      const int victimSquare = Pos.side == WHITE ? t - 16 : t + 16;
-      const int victim = pieceCode(Pos.xside, PAWN);
-      Board[victimSquare] = static_cast<std::uint8_t>(victim);
-      insertAtHead(victimSquare, LIST_HEAD + victim);
+      const int victimSquare = pos.side == WHITE ? t - 16 : t + 16;
+      const int victim = pieceCode(pos.xside, PAWN);
+      board[victimSquare] = static_cast<std::uint8_t>(victim);
+      insertAtHead(lists, victimSquare, LIST_HEAD + victim);
     } else {
-      Board[t] = static_cast<std::uint8_t>(rec.captured);
-      insertAtHead(t, LIST_HEAD + rec.captured);
+      board[t] = static_cast<std::uint8_t>(rec.captured);
+      insertAtHead(lists, t, LIST_HEAD + rec.captured);
     }
   }
 
   if (m & MOVE_CASTLE) {
     const CastleRook r = castleRook(t);
-    Board[r.to] = EMPTY;
-    Board[r.from] = static_cast<std::uint8_t>(r.code);
-    transferLink(r.to, r.from);
+    board[r.to] = EMPTY;
+    board[r.from] = static_cast<std::uint8_t>(r.code);
+    transferLink(lists, r.to, r.from);
   }
 #ifdef TARNIC_CHECKS
-  assert(positionIsConsistent());
+  assert(positionIsConsistent(pos));
 #endif
+}
+
+void makeNullMove(Position& pos) {
+  UndoRecord& rec = pos.undo[pos.searchPly];
+  rec.savedEp = pos.epSquare;
+  rec.savedCastleRights = pos.castleRights;
+  rec.savedFifty = pos.fifty;
+  rec.savedKey = pos.key;
+  rec.savedMaterial = pos.material;
+  rec.captured = 0;
+  ++pos.fifty;
+  pos.xside = pos.side;
+  pos.side ^= 1;
+  pos.key ^= SideKey;
+  ++pos.gamePly;
+  pos.history[pos.gamePly] = {0, pos.key};
+  ++pos.searchPly;
+  pos.epSquare = EP_NONE;
+}
+
+void unmakeNullMove(Position& pos) {
+  --pos.gamePly;
+  const UndoRecord& rec = pos.undo[--pos.searchPly];
+  pos.xside = pos.side;
+  pos.side ^= 1;
+  pos.epSquare = rec.savedEp;
+  pos.castleRights = rec.savedCastleRights;
+  pos.fifty = rec.savedFifty;
+  pos.key = rec.savedKey;
 }

@@ -118,57 +118,93 @@ struct MoveEntry {
 constexpr int LIST_HEAD = 0xB0;
 constexpr int LIST_END = 0x80;  // any link of 0x80 or more ends a list
 
+// Indices -64..191, so that any step of up to 33 from a square can be read
+// without a bounds test; every index that is no square holds OFFBOARD.
+struct Board {
+  std::array<std::uint8_t, 256> cells;
+  // Through a base at index 0, so that the offset folds into the address.
+  std::uint8_t& operator[](int s) { return (cells.data() + 64)[s]; }
+  std::uint8_t operator[](int s) const { return (cells.data() + 64)[s]; }
+  bool operator==(const Board&) const = default;
+};
+
 struct ListLink {
   std::uint8_t next;
   std::uint8_t prev;
+  bool operator==(const ListLink&) const = default;
 };
 
-// Storage for indices -64..191, so that any step of up to 33 from a square
-// can be read without a bounds test.
-inline std::array<std::uint8_t, 256> BoardStore{};
-inline std::array<ListLink, 256> ListStore{};
-// Index 0 of the board and of the lists.
-inline constexpr std::uint8_t* Board = BoardStore.data() + 64;
-inline constexpr ListLink* Lists = ListStore.data() + 64;
-
-inline int firstOfList(int code) { return Lists[LIST_HEAD + code].next; }
-inline int kingSquare(int colour) { return Lists[LIST_HEAD + pieceCode(colour, KING)].next; }
+// One link pair per index -64..191, like the board.
+struct PieceLists {
+  std::array<ListLink, 256> links;
+  ListLink& operator[](int s) { return (links.data() + 64)[s]; }
+  const ListLink& operator[](int s) const { return (links.data() + 64)[s]; }
+  bool operator==(const PieceLists&) const = default;
+};
 
 // The three list operations; every board change goes through them.
-inline void insertAtHead(int s, int head) {
-  Lists[s].next = Lists[head].next;
-  Lists[s].prev = static_cast<std::uint8_t>(head);
-  Lists[Lists[s].next].prev = static_cast<std::uint8_t>(s);
-  Lists[head].next = static_cast<std::uint8_t>(s);
+inline void insertAtHead(PieceLists& lists, int s, int head) {
+  lists[s].next = lists[head].next;
+  lists[s].prev = static_cast<std::uint8_t>(head);
+  lists[lists[s].next].prev = static_cast<std::uint8_t>(s);
+  lists[head].next = static_cast<std::uint8_t>(s);
 }
-inline void removeFromList(int s) {
-  Lists[Lists[s].prev].next = Lists[s].next;
-  Lists[Lists[s].next].prev = Lists[s].prev;
-  Lists[s] = {0, 0};
+inline void removeFromList(PieceLists& lists, int s) {
+  lists[lists[s].prev].next = lists[s].next;
+  lists[lists[s].next].prev = lists[s].prev;
+  lists[s] = {0, 0};
 }
-inline void transferLink(int from, int to) {
-  Lists[to] = Lists[from];
-  Lists[Lists[to].prev].next = static_cast<std::uint8_t>(to);
-  Lists[Lists[to].next].prev = static_cast<std::uint8_t>(to);
-  Lists[from] = {0, 0};
+inline void transferLink(PieceLists& lists, int from, int to) {
+  lists[to] = lists[from];
+  lists[lists[to].prev].next = static_cast<std::uint8_t>(to);
+  lists[lists[to].next].prev = static_cast<std::uint8_t>(to);
+  lists[from] = {0, 0};
 }
 
 // ---------------------------------------------------------------------------
-// Position, ply records, game history
+// Position, undo records, game history
 // ---------------------------------------------------------------------------
+
+// What unmaking the move made from one ply needs back.
+struct UndoRecord {
+  std::uint64_t savedKey;
+  std::int32_t savedEp;
+  std::int32_t savedCastleRights;
+  std::int32_t savedFifty;
+  std::int32_t savedMaterial;
+  std::int32_t captured;  // piece code taken (EMPTY for none, the pawn for en passant, 0 for a null move)
+  bool operator==(const UndoRecord&) const = default;
+};
+
+struct GameRecord {
+  Move move;          // the move that produced this game ply; 0 for a null move
+  std::uint64_t key;  // key of the position after it
+  bool operator==(const GameRecord&) const = default;
+};
 
 struct Position {
+  Board board;
+  PieceLists lists;
+  std::uint64_t key;  // Zobrist key; shown as high half then low half
   std::int32_t castleRights;
   std::int32_t side;
   std::int32_t xside;
   std::int32_t epSquare;
   std::int32_t fifty;
-  std::int32_t gamePly;
-  std::uint64_t key;  // Zobrist key; shown as high half then low half
+  std::int32_t gamePly;   // moves since the set-up; index of the newest history record
+  std::int32_t material;  // both colours without kings, by PieceValue
+  // Moves made since the current root (a search's, or the console's base):
+  // the undo record the next move fills. Set-up leaves it alone; the
+  // console can take back a move only while its record is still below it.
+  std::int32_t searchPly;
+  std::array<UndoRecord, MAX_PLY + 1> undo;
+  std::array<GameRecord, GAME_HISTORY_SIZE> history;  // keys for the repetition test
+  bool operator==(const Position&) const = default;
 };
 
+// Per-ply records of the search: move-list bounds, killers and the
+// evaluation's piece counters, indexed by searchPly.
 struct PlyRecord {
-  std::int32_t material;
   std::array<std::int32_t, 2> pawnCount;
   std::array<std::int32_t, 2> knightCount;
   std::array<std::int32_t, 2> bishopCount;
@@ -179,24 +215,14 @@ struct PlyRecord {
   Move killer2;
   Move mateKiller;
   std::int32_t moveListStart;  // index into MoveStack
-  std::int32_t savedEp;
-  std::int32_t savedCastleRights;
-  std::int32_t savedFifty;
-  std::int32_t captured;
-  std::uint64_t savedKey;
 };
-
-struct GameRecord {
-  Move move;          // the move that produced this game ply; 0 for a null move
-  std::uint64_t key;  // key of the position after it
-};
-
-inline Position Pos{};                                      // the one position
-inline std::int32_t searchPly = 0;                          // index of the current PlyRecord
-inline std::int32_t maxDepth = 0;                           // last iteration of the deepening, in plies
 inline std::array<MoveEntry, MOVE_STACK_SIZE> MoveStack{};  // move lists of all plies
-inline std::array<PlyRecord, MAX_PLY + 1> Ply{};            // per-ply state; one spare for the next-ply start
-inline std::array<GameRecord, GAME_HISTORY_SIZE> GameHistory{};  // keys for the repetition test
+inline std::array<PlyRecord, MAX_PLY + 1> Ply{};            // one spare for the next-ply start
+
+inline int firstOfList(const Position& pos, int code) { return pos.lists[LIST_HEAD + code].next; }
+inline int kingSquare(const Position& pos, int colour) {
+  return pos.lists[LIST_HEAD + pieceCode(colour, KING)].next;
+}
 
 // PieceValue by piece code, both colours positive.
 inline constexpr std::array<std::int32_t, 16> PieceValue = {0, 100, 330, 330, 530, 1050, 10000, 0,
@@ -218,9 +244,6 @@ constexpr int REL_DIAG = 0x08;
 constexpr int REL_ORTH = 0x10;
 constexpr int REL_LINE = 0x20;
 constexpr int REL_KING = 0x40;
-
-inline std::array<std::array<std::uint16_t, 128>, 128> KingDistance{};  // Chebyshev distance
-inline std::array<std::array<Relation, 128>, 128> SquareRelation{};     // [attacked][attacker]
 
 inline constexpr std::array<std::int32_t, 16> RelationMask = {
     0, REL_BPAWN, REL_KNIGHT, REL_DIAG, REL_ORTH, REL_LINE, REL_KING, 0,
@@ -250,6 +273,47 @@ inline constexpr std::array<const std::int32_t*, 16> PieceDirections = {nullptr,
                                                                         QueenDirections.data(),
                                                                         KingDirections.data(),
                                                                         nullptr};
+
+// Chebyshev distance of two squares; 0 when either is no square.
+inline constexpr std::array<std::array<std::uint16_t, 128>, 128> KingDistance = [] {
+  std::array<std::array<std::uint16_t, 128>, 128> t{};
+  for (int a = 0; a < 128; ++a)
+    for (int b = 0; b < 128; ++b)
+      if (isSquare(a) && isSquare(b)) {
+        const int dr = rankOf(a) > rankOf(b) ? rankOf(a) - rankOf(b) : rankOf(b) - rankOf(a);
+        const int df = fileOf(a) > fileOf(b) ? fileOf(a) - fileOf(b) : fileOf(b) - fileOf(a);
+        t[a][b] = static_cast<std::uint16_t>(dr > df ? dr : df);
+      }
+  return t;
+}();
+
+// [attacked][attacker]: which kinds standing on the attacker square reach the
+// attacked one on an empty board, and for lines the step from attacked to attacker.
+inline constexpr std::array<std::array<Relation, 128>, 128> SquareRelation = [] {
+  std::array<std::array<Relation, 128>, 128> t{};
+  auto add = [&t](int a, int b, int flags, int step) {
+    t[a][b].flags = static_cast<std::uint16_t>(t[a][b].flags | flags);
+    if (step != 0) t[a][b].step = static_cast<std::int16_t>(step);
+  };
+  for (int a = 0; a < 128; ++a) {
+    if (!isSquare(a)) continue;
+    for (const std::int32_t d : KnightOffsets)
+      if (d != 0 && isSquare(a + d)) add(a, a + d, REL_KNIGHT, 0);
+    for (const std::int32_t d : KingDirections)
+      if (d != 0 && isSquare(a + d)) add(a, a + d, REL_KING, 0);
+    for (const std::int32_t d : BishopDirections)
+      if (d != 0)
+        for (int b = a + d; isSquare(b); b += d) add(a, b, REL_DIAG | REL_LINE, d);
+    for (const std::int32_t d : RookDirections)
+      if (d != 0)
+        for (int b = a + d; isSquare(b); b += d) add(a, b, REL_ORTH | REL_LINE, d);
+    if (isSquare(a + 17)) add(a, a + 17, REL_WPAWN, 0);
+    if (isSquare(a + 15)) add(a, a + 15, REL_WPAWN, 0);
+    if (isSquare(a - 17)) add(a, a - 17, REL_BPAWN, 0);
+    if (isSquare(a - 15)) add(a, a - 15, REL_BPAWN, 0);
+  }
+  return t;
+}();
 
 // Rank counted from the colour's own back rank; 0 off the board.
 inline constexpr std::array<std::array<std::int32_t, 128>, 2> RelativeRank = [] {
@@ -297,32 +361,37 @@ inline constexpr std::uint64_t SideKey = zobrist_detail::AllKeys.side;
 // Operations
 // ---------------------------------------------------------------------------
 
-// Empties Board, lists and Position (not searchPly, PlyRecords, history).
-void resetPosition();
-// Builds KingDistance and SquareRelation.
-void initTables();
-// Start-up: flags, list starts, depth limit, tables, hash table, start position.
-void initEngine();
-
 inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 2";
 
-// Replaces the Position by the FEN's; -1 (and the old position kept) after "FEN error".
-int setupFen(const char* text);
-// Sets Pos.key from scratch.
-void computeKey();
-// Board against lists, key against computeKey; for tests and debug asserts.
-bool positionIsConsistent();
+// Empties the board, the lists and the fields (not searchPly, the undo
+// records or the history).
+void resetPosition(Position& pos);
+// Replaces the position by the FEN's, with its key and material; false (and
+// the position unchanged) for a text that cannot be set up.
+bool setupFen(Position& pos, const char* text);
+// The key from scratch.
+std::uint64_t computeKey(const Position& pos);
+// Material of both colours without kings, from the board.
+std::int32_t boardMaterial(const Position& pos);
+// Board against lists, key and material against their from-scratch values;
+// for tests and debug asserts.
+bool positionIsConsistent(const Position& pos);
 
-// Plays and takes back a generated move.
-void makeMove(Move m);
-void unmakeMove(Move m);
+// Plays and takes back a generated move; the saved state goes to the undo
+// record of searchPly, which they advance and step back.
+void makeMove(Position& pos, Move m);
+void unmakeMove(Position& pos, Move m);
+// Passes the move, with the same undo record as makeMove.
+void makeNullMove(Position& pos);
+void unmakeNullMove(Position& pos);
 
-// Coordinate text of a move; the returned buffer is overwritten by the next call.
-const char* moveToText(Move m);
-// The generated move named by the first characters of text, or 0.
-Move textToMove(const char* text);
-// Plays a move read from text as a game move: refused (0) when it names no
-// generated move, leaves the mover in check, or the game history is full.
-Move playGameMove(const char* text);
-// The UCI position command on its argument text.
-void positionCommand(const char* args);
+// True when a piece of colour attacks square (no x-ray; pinned pieces attack).
+bool isAttacked(const Position& pos, int square, int colour);
+// True when the king of colour is attacked by the other colour.
+bool kingInCheck(const Position& pos, int colour);
+
+// Coordinate text of a move ("e7e8q"; "a1a1" for 0).
+struct MoveText {
+  char text[6];
+};
+MoveText moveToText(Move m);

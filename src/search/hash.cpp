@@ -24,11 +24,11 @@ HashEntry& hashEntryFor(std::uint64_t key) {
   return hashTable[key % static_cast<std::uint64_t>(hashEntryCount)];
 }
 
-ProbeResult probeHash(int depth, int alpha, int beta) {
+ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta) {
   ProbeResult r{false, 0, 0, false};
-  const HashEntry& e = hashEntryFor(Pos.key);
-  if (e.keyLow != static_cast<std::uint32_t>(Pos.key) ||
-      e.keyHigh != static_cast<std::uint32_t>(Pos.key >> 32))
+  const HashEntry& e = hashEntryFor(pos.key);
+  if (e.keyLow != static_cast<std::uint32_t>(pos.key) ||
+      e.keyHigh != static_cast<std::uint32_t>(pos.key >> 32))
     return r;
   const std::uint32_t bound = (e.info >> 24) & 3;
   int score = e.score;
@@ -37,9 +37,9 @@ ProbeResult probeHash(int depth, int alpha, int beta) {
   r.hashMove = e.info & 0xFFFFFF;
   // Mate scores were stored relative to the storing node's ply.
   if (score > MATE_THRESHOLD)
-    score -= searchPly;
+    score -= pos.searchPly;
   else if (score < -MATE_THRESHOLD)
-    score += searchPly;
+    score += pos.searchPly;
   if (e.depth < depth) return r;
   if (bound == BOUND_EXACT || (bound == BOUND_LOWER && score >= beta) ||
       (bound == BOUND_UPPER && score <= alpha)) {
@@ -49,12 +49,12 @@ ProbeResult probeHash(int depth, int alpha, int beta) {
   return r;
 }
 
-void storeHash(int depth, int score, std::uint32_t bound, Move move) {
-  HashEntry& e = hashEntryFor(Pos.key);
+void storeHash(const Position& pos, int depth, int score, std::uint32_t bound, Move move) {
+  HashEntry& e = hashEntryFor(pos.key);
   // Keep a deeper result of this search; anything older gives way.
   if (((e.info >> 26) & 63) == hashGeneration && e.depth > depth) return;
-  e.keyLow = static_cast<std::uint32_t>(Pos.key);
-  e.keyHigh = static_cast<std::uint32_t>(Pos.key >> 32);
+  e.keyLow = static_cast<std::uint32_t>(pos.key);
+  e.keyHigh = static_cast<std::uint32_t>(pos.key >> 32);
   e.depth = static_cast<std::int16_t>(depth);
   e.score = static_cast<std::int16_t>(score);
   e.info = (move & 0xFFFFFF) | bound << 24 | hashGeneration << 26;

@@ -8,28 +8,30 @@
 namespace {
 
 // Value of what a capture takes; an en-passant target square is empty.
-inline int victimValue(Move m) { return (m & MOVE_EN_PASSANT) ? 0 : PieceValue[Board[moveTarget(m)]]; }
+inline int victimValue(const Position& pos, Move m) {
+  return (m & MOVE_EN_PASSANT) ? 0 : PieceValue[pos.board[moveTarget(m)]];
+}
 
 }  // namespace
 
-void scoreMoves(Move hashMove) {
-  const PlyRecord& rec = Ply[searchPly];
-  const auto& history = History[Pos.side];
+void scoreMoves(const Position& pos, Move hashMove) {
+  const PlyRecord& rec = Ply[pos.searchPly];
+  const auto& history = History[pos.side];
   // The ratio is taken in 64 bits: history times 1000 outgrows 32 bits in long searches.
   const std::int64_t divisor = static_cast<std::int64_t>(historyMax) + 1;
-  for (MoveEntry *e = listBegin(searchPly), *end = listEnd(searchPly); e != end; ++e) {
+  for (MoveEntry *e = listBegin(pos.searchPly), *end = listEnd(pos.searchPly); e != end; ++e) {
     const Move m = e->move;
     if (m == hashMove) {
       e->score = ORDER_HASH;
     } else if (m & MOVE_CAPTURE) {
-      const int v = victimValue(m);
-      const int a = PieceValue[Board[moveOrigin(m)]];
+      const int v = victimValue(pos, m);
+      const int a = PieceValue[pos.board[moveOrigin(m)]];
       if (v > a)
         e->score = ORDER_WINNING_CAPTURE + v - a;
       else if (v == a)
         e->score = ORDER_EVEN_CAPTURE + v;
       else
-        e->score = (exchangeValue(m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
+        e->score = (exchangeValue(pos, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
     } else if (m == rec.mateKiller) {
       e->score = ORDER_MATE_KILLER;
     } else if (m == rec.killer1) {
@@ -43,25 +45,25 @@ void scoreMoves(Move hashMove) {
   }
 }
 
-void scoreCaptures() {
-  for (MoveEntry *e = listBegin(searchPly), *end = listEnd(searchPly); e != end; ++e) {
+void scoreCaptures(const Position& pos) {
+  for (MoveEntry *e = listBegin(pos.searchPly), *end = listEnd(pos.searchPly); e != end; ++e) {
     const Move m = e->move;
     if (m & MOVE_CAPTURE) {
-      const int v = victimValue(m);
-      const int a = PieceValue[Board[moveOrigin(m)]];
+      const int v = victimValue(pos, m);
+      const int a = PieceValue[pos.board[moveOrigin(m)]];
       // A capture that loses material by exchange is not worth resolving.
-      e->score = (a > v && exchangeValue(m) < 0) ? -1 : ORDER_QUIESCE_CAPTURE + v - a;
+      e->score = (a > v && exchangeValue(pos, m) < 0) ? -1 : ORDER_QUIESCE_CAPTURE + v - a;
     } else {
       e->score = 0;  // a quiet queen promotion, after the captures
     }
   }
 }
 
-Move pickMove() {
+Move pickMove(const Position& pos) {
   MoveEntry* best = nullptr;
   std::int32_t bestScore = -1;
   // Strictly greater: ties go to the move generated first.
-  for (MoveEntry *e = listBegin(searchPly), *end = listEnd(searchPly); e != end; ++e) {
+  for (MoveEntry *e = listBegin(pos.searchPly), *end = listEnd(pos.searchPly); e != end; ++e) {
     if (e->score > bestScore) {
       bestScore = e->score;
       best = e;
@@ -72,15 +74,15 @@ Move pickMove() {
   return best->move;
 }
 
-void recordCutoff(Move m, int score, int depth) {
-  PlyRecord& rec = Ply[searchPly];
+void recordCutoff(const Position& pos, Move m, int score, int depth) {
+  PlyRecord& rec = Ply[pos.searchPly];
   if (score > MATE_KILLER_BOUND) {
     rec.mateKiller = m;
   } else {
     rec.killer2 = rec.killer1;
     rec.killer1 = m;
   }
-  std::int32_t& h = History[Pos.side][moveOrigin(m)][moveTarget(m)];
+  std::int32_t& h = History[pos.side][moveOrigin(m)][moveTarget(m)];
   h += depth / ONE_PLY;
   if (h > historyMax) historyMax = h;
 }
@@ -91,8 +93,8 @@ void clearHistory() {
   historyMax = 0;
 }
 
-void updatePv(Move m) {
-  const int p = searchPly;
+void updatePv(const Position& pos, Move m) {
+  const int p = pos.searchPly;
   const int len = pvLength[p + 1];
   for (int i = p + 1; i < len; ++i) pvTable[p][i] = pvTable[p + 1][i];
   pvLength[p] = len;

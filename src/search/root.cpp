@@ -16,21 +16,20 @@ inline std::uint32_t elapsedMs() { return currentTimeMs() - searchStartTime; }
 
 // Root moves go through pvTable row 0; remember its length for the printer
 // and the ponder move, since an interrupted iteration resets pvLength[0].
-inline void updateRootPv(Move m) {
-  updatePv(m);
+inline void updateRootPv(const Position& pos, Move m) {
+  updatePv(pos, m);
   rootLineLength = pvLength[0];
 }
 
 }  // namespace
 
-void initSearch() {
+void initSearch(Position& pos) {
   hashGeneration = (hashGeneration + 1) & 63;
   stopSearch = 0;
-  searchPly = 0;
+  pos.searchPly = 0;
   maxply = 0;
   nodeCount = 0;
   iterationDepth = 0;
-  Ply[0].material = boardMaterial();
   extensionCount = {};
   for (auto& row : pvTable) row.fill(0);
   pvLength.fill(0);
@@ -39,34 +38,34 @@ void initSearch() {
   searchStartTime = currentTimeMs();
 }
 
-int rootSearch(int depth, int alpha, int beta) {
+int rootSearch(Position& pos, int depth, int alpha, int beta) {
   // 1-4: count the root, build its attack maps, order by the last best move.
   ++nodeCount;
   rootMoveCount = 0;
   pvLength[0] = 0;
-  evaluate();
-  generateMoves();
-  scoreMoves(pvTable[0][0]);
+  evaluate(pos);
+  generateMoves(pos);
+  scoreMoves(pos, pvTable[0][0]);
 
   // 5: every legal move, the first with the full window.
   int best = -MATE_SCORE;
-  while (const Move m = pickMove()) {
-    makeMove(m);
-    if (kingInCheck(Pos.xside)) {
-      unmakeMove(m);
+  while (const Move m = pickMove(pos)) {
+    makeMove(pos, m);
+    if (kingInCheck(pos, pos.xside)) {
+      unmakeMove(pos, m);
       continue;
     }
     ++rootMoveCount;
     // A checking root move is searched a full ply deeper.
-    const int d = depth - ONE_PLY + (kingInCheck(Pos.side) ? ONE_PLY : 0);
+    const int d = depth - ONE_PLY + (kingInCheck(pos, pos.side) ? ONE_PLY : 0);
     int score;
     if (rootMoveCount == 1) {
-      score = -search(d, -beta, -alpha, 1);
+      score = -search(pos, d, -beta, -alpha, 1);
     } else {
-      score = -search(d, -alpha - 1, -alpha, 1);
-      if (alpha < score && score < beta && !stopSearch) score = -search(d, -beta, -alpha, 1);
+      score = -search(pos, d, -alpha - 1, -alpha, 1);
+      if (alpha < score && score < beta && !stopSearch) score = -search(pos, d, -beta, -alpha, 1);
     }
-    unmakeMove(m);
+    unmakeMove(pos, m);
     // The interrupted move's score is not used.
     if (stopSearch) return best;
     if (score > best) {
@@ -74,7 +73,7 @@ int rootSearch(int depth, int alpha, int beta) {
       if (score > alpha) {
         // A new best move from iteration 3 on is worth a progress line.
         const bool changed = m != pvTable[0][0] && iterationDepth > 2;
-        updateRootPv(m);
+        updateRootPv(pos, m);
         if (changed) printInfo(score);
         if (score >= beta) return best;
         alpha = score;
@@ -84,9 +83,9 @@ int rootSearch(int depth, int alpha, int beta) {
   return best;
 }
 
-void iterativeDeepening() {
+void iterativeDeepening(Position& pos) {
   // 1: fresh per-search state and a full window.
-  initSearch();
+  initSearch(pos);
   int alpha = -MATE_SCORE;
   int beta = MATE_SCORE;
   int lastScore = 0;
@@ -100,7 +99,7 @@ void iterativeDeepening() {
   for (int i = 1; i <= maxDepth; ++i) {
     // a: search the iteration.
     iterationDepth = i;
-    int score = rootSearch(i * ONE_PLY, alpha, beta);
+    int score = rootSearch(pos, i * ONE_PLY, alpha, beta);
     // b: interrupted: keep the last completed result unless a root move completed.
     if (stopSearch) {
       if (rootMoveCount < 2) score = lastScore;
@@ -112,12 +111,12 @@ void iterativeDeepening() {
     if (score <= alpha) {
       printInfo(score);
       alpha = -MATE_SCORE;
-      score = rootSearch(i * ONE_PLY, -MATE_SCORE, beta);
+      score = rootSearch(pos, i * ONE_PLY, -MATE_SCORE, beta);
     }
     // d: fail high: open it upwards; a second failure is accepted.
     if (score >= beta) {
       printInfo(score);
-      score = rootSearch(i * ONE_PLY, alpha, MATE_SCORE);
+      score = rootSearch(pos, i * ONE_PLY, alpha, MATE_SCORE);
     }
     // e: a forced move needs no deep search.
     if (rootMoveCount == 1 && i == 3 && !(searchFlags & (GO_INFINITE | GO_PONDER))) {
@@ -161,7 +160,7 @@ void printInfo(int score) {
   // Cells past the root's current line may still hold an older line.
   if (shown > rootLineLength) shown = rootLineLength;
   for (int i = 0; i < shown && pvTable[0][i] != 0; ++i)
-    out += std::snprintf(out, stop - out, "%s ", moveToText(pvTable[0][i]));
+    out += std::snprintf(out, stop - out, "%s ", moveToText(pvTable[0][i]).text);
   std::printf("%s\n", text.data());
 }
 

@@ -9,59 +9,28 @@
 namespace {
 
 // One earlier occurrence since the last irreversible move is a draw.
-inline bool isRepetition() {
-  const std::uint64_t key = Pos.key;
-  for (int i = Pos.gamePly - Pos.fifty; i < Pos.gamePly; ++i)
-    if (GameHistory[i].key == key) return true;
+inline bool isRepetition(const Position& pos) {
+  const std::uint64_t key = pos.key;
+  for (int i = pos.gamePly - pos.fifty; i < pos.gamePly; ++i)
+    if (pos.history[i].key == key) return true;
   return false;
 }
 
-inline bool sideToMoveInCheck() { return currentAttackMap[Pos.xside][kingSquare(Pos.side)] != 0; }
+inline bool sideToMoveInCheck(const Position& pos) {
+  return currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0;
+}
 
 inline void countNode(int ply) {
   ++nodeCount;
   if (ply > maxply) maxply = ply;
 }
 
-// Passes the move; the saved state lives in the ply's own record as for makeMove.
-inline void makeNullMove() {
-  const int p = searchPly;
-  PlyRecord& rec = Ply[p];
-  rec.savedEp = Pos.epSquare;
-  rec.savedCastleRights = Pos.castleRights;
-  rec.savedFifty = Pos.fifty;
-  rec.savedKey = Pos.key;
-  rec.captured = 0;
-  Ply[p + 1].moveListStart = rec.moveListStart;
-  Ply[p + 1].material = rec.material;
-  ++Pos.fifty;
-  Pos.xside = Pos.side;
-  Pos.side ^= 1;
-  Pos.key ^= SideKey;
-  ++Pos.gamePly;
-  GameHistory[Pos.gamePly] = {0, Pos.key};
-  searchPly = p + 1;
-  Pos.epSquare = EP_NONE;
-}
-
-inline void unmakeNullMove() {
-  --Pos.gamePly;
-  const int p = --searchPly;
-  Pos.xside = Pos.side;
-  Pos.side ^= 1;
-  const PlyRecord& rec = Ply[p];
-  Pos.epSquare = rec.savedEp;
-  Pos.castleRights = rec.savedCastleRights;
-  Pos.fifty = rec.savedFifty;
-  Pos.key = rec.savedKey;
-}
-
 constexpr Move NOT_QUIET = MOVE_PROMO_ANY | MOVE_CAPTURE;
 
 }  // namespace
 
-int quiesce(int alpha, int beta) {
-  const int ply = searchPly;
+int quiesce(Position& pos, int alpha, int beta) {
+  const int ply = pos.searchPly;
   // Every node starts with an empty line, also those that return early.
   pvLength[ply] = ply;
 
@@ -71,36 +40,36 @@ int quiesce(int alpha, int beta) {
   // 3: count the node.
   countNode(ply);
   // 4: too deep for the per-ply arrays: trust the evaluation.
-  if (ply > MAX_SEARCH_PLY) return evaluate();
+  if (ply > MAX_SEARCH_PLY) return evaluate(pos);
   // 5: a repeated position is a draw.
-  if (isRepetition()) return 0;
+  if (isRepetition(pos)) return 0;
   // 6: evaluation; it also builds this ply's attack maps.
-  const int eval = evaluate();
+  const int eval = evaluate(pos);
   // 7: stand pat, also in check.
   if (eval >= beta) return eval;
   if (eval > alpha) alpha = eval;
   // 8: in check every evasion, else captures that do not lose material.
-  const bool inCheck = sideToMoveInCheck();
+  const bool inCheck = sideToMoveInCheck(pos);
   if (inCheck) {
-    generateEvasions();
+    generateEvasions(pos);
     if (listBegin(ply) == listEnd(ply)) return ply - MATE_SCORE;
-    scoreMoves(0);
+    scoreMoves(pos, 0);
   } else {
-    generateCaptures();
-    scoreCaptures();
+    generateCaptures(pos);
+    scoreCaptures(pos);
   }
   // 9: best first; a cutoff returns the cutting score.
-  while (const Move m = pickMove()) {
-    makeMove(m);
-    if (moverLeftInCheck(m, inCheck)) {
-      unmakeMove(m);
+  while (const Move m = pickMove(pos)) {
+    makeMove(pos, m);
+    if (moverLeftInCheck(pos, m, inCheck)) {
+      unmakeMove(pos, m);
       continue;
     }
-    const int score = -quiesce(-beta, -alpha);
-    unmakeMove(m);
+    const int score = -quiesce(pos, -beta, -alpha);
+    unmakeMove(pos, m);
     if (score > alpha) {
       alpha = score;
-      updatePv(m);
+      updatePv(pos, m);
       if (score >= beta) return score;
     }
   }
@@ -108,8 +77,8 @@ int quiesce(int alpha, int beta) {
   return alpha;
 }
 
-int search(int depth, int alpha, int beta, int allowNull) {
-  const int ply = searchPly;
+int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
+  const int ply = pos.searchPly;
   // Every node starts with an empty line, also those that return early.
   pvLength[ply] = ply;
 
@@ -117,33 +86,33 @@ int search(int depth, int alpha, int beta, int allowNull) {
   if (nodeCount % POLL_INTERVAL == 0) pollInput();
   if (stopSearch) return 0;
   // 3: too deep for the per-ply arrays: trust the evaluation.
-  if (ply > MAX_SEARCH_PLY) return evaluate();
+  if (ply > MAX_SEARCH_PLY) return evaluate(pos);
   // 4: a repeated position is a draw.
-  if (isRepetition()) return 0;
+  if (isRepetition(pos)) return 0;
   // 5: below one ply only captures are resolved.
-  if (depth < ONE_PLY) return quiesce(alpha, beta);
+  if (depth < ONE_PLY) return quiesce(pos, alpha, beta);
 
   // 6: count the node.
   countNode(ply);
 
   // 7: a deep enough stored result ends the node; any entry gives a move to try first.
-  const ProbeResult probe = probeHash(depth, alpha, beta);
+  const ProbeResult probe = probeHash(pos, depth, alpha, beta);
   if (probe.cutoff) return probe.score;
   if (probe.forbidNull) allowNull = 0;
 
   // 8: evaluation builds this ply's attack maps, which the check test and ordering read.
-  const int eval = evaluate();
-  const bool inCheck = sideToMoveInCheck();
+  const int eval = evaluate(pos);
+  const bool inCheck = sideToMoveInCheck(pos);
   bool mateThreat = false;
 
   // 9: null move: if passing still fails high, a real move will too.
-  if (allowNull && !inCheck && Ply[ply].pieceCount[Pos.side] != 0 && eval >= beta &&
+  if (allowNull && !inCheck && Ply[ply].pieceCount[pos.side] != 0 && eval >= beta &&
       depth >= NULL_MIN_DEPTH) {
-    const int reduction =
-        Ply[ply].material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
-    makeNullMove();
-    const int score = -search(depth - reduction, -beta, -beta + 1, 0);
-    unmakeNullMove();
+    const int reduction = pos.material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
+    makeNullMove(pos);
+    Ply[ply + 1].moveListStart = Ply[ply].moveListStart;
+    const int score = -search(pos, depth - reduction, -beta, -beta + 1, 0);
+    unmakeNullMove(pos);
     if (score >= beta) return score;
     // Passing gets us mated: the opponent threatens something; look deeper.
     if (score < -MATE_THRESHOLD) mateThreat = true;
@@ -153,46 +122,46 @@ int search(int depth, int alpha, int beta, int allowNull) {
 
   // 10-11: generate and order.
   if (inCheck)
-    generateEvasions();
+    generateEvasions(pos);
   else
-    generateMoves();
-  scoreMoves(probe.hashMove);
+    generateMoves(pos);
+  scoreMoves(pos, probe.hashMove);
 
   // 12: the move loop.
   int best = -MATE_SCORE;
   Move bestMove = 0;
   std::uint32_t bound = BOUND_UPPER;
   int legal = 0;
-  while (const Move m = pickMove()) {
+  while (const Move m = pickMove(pos)) {
     // a: predicted before the move changes the board.
-    const bool gc = givesCheck(m);
+    const bool gc = givesCheck(pos, m);
     // b: pseudo-legal moves that leave the king attacked are skipped.
-    makeMove(m);
-    if (moverLeftInCheck(m, inCheck)) {
-      unmakeMove(m);
+    makeMove(pos, m);
+    if (moverLeftInCheck(pos, m, inCheck)) {
+      unmakeMove(pos, m);
       continue;
     }
     // c-d: count it and extend it.
     ++legal;
-    const int e = extensionFor(m, gc, mateThreat);
+    const int e = extensionFor(pos, m, gc, mateThreat);
     // e: futility: a quiet move near the horizon cannot repair a large deficit.
     if (depth < FUTILITY_DEPTH_2 && e == 0 && !inCheck && !(m & NOT_QUIET) &&
         (eval < alpha - FUTILITY_MARGIN_2 ||
          (depth < FUTILITY_DEPTH_1 && eval < alpha - FUTILITY_MARGIN_1))) {
-      unmakeMove(m);
+      unmakeMove(pos, m);
       continue;
     }
     // f: principal-variation search: later moves first with a null window.
     const int d = depth - ONE_PLY + e;
     int score;
     if (legal == 1) {
-      score = -search(d, -beta, -alpha, 1);
+      score = -search(pos, d, -beta, -alpha, 1);
     } else {
-      score = -search(d, -alpha - 1, -alpha, 1);
-      if (alpha < score && score < beta) score = -search(d, -beta, -alpha, 1);
+      score = -search(pos, d, -alpha - 1, -alpha, 1);
+      if (alpha < score && score < beta) score = -search(pos, d, -beta, -alpha, 1);
     }
     // g-h: an interrupted child's score is meaningless.
-    unmakeMove(m);
+    unmakeMove(pos, m);
     if (stopSearch) return best;
     // i: new best, new alpha, or a cutoff that teaches killers, history and the table.
     if (score > best) {
@@ -200,12 +169,12 @@ int search(int depth, int alpha, int beta, int allowNull) {
       bestMove = m;
       if (score > alpha) {
         alpha = score;
-        updatePv(m);
+        updatePv(pos, m);
         if (score < beta) {
           bound = BOUND_EXACT;
         } else {
-          if (!(m & MOVE_CAPTURE)) recordCutoff(m, score, depth);
-          storeHash(depth, score, BOUND_LOWER, m);
+          if (!(m & MOVE_CAPTURE)) recordCutoff(pos, m, score, depth);
+          storeHash(pos, depth, score, BOUND_LOWER, m);
           return score;
         }
       }
@@ -215,6 +184,6 @@ int search(int depth, int alpha, int beta, int allowNull) {
   // 13: no legal move: mated or stalemated; not stored.
   if (legal == 0) return inCheck ? ply - MATE_SCORE : 0;
   // 14: store the node's result.
-  storeHash(depth, best, bound, bestMove);
+  storeHash(pos, depth, best, bound, bestMove);
   return best;
 }

@@ -48,8 +48,8 @@ struct ProbeResult {
   Move hashMove;    // 0 for none
   bool forbidNull;  // an upper bound below beta was stored
 };
-ProbeResult probeHash(int depth, int alpha, int beta);
-void storeHash(int depth, int score, std::uint32_t bound, Move move);
+ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta);
+void storeHash(const Position& pos, int depth, int score, std::uint32_t bound, Move move);
 
 // ---------------------------------------------------------------------------
 // Move ordering
@@ -60,12 +60,12 @@ inline std::int32_t historyMax = 0;
 inline std::array<std::array<Move, MAX_PLY>, MAX_PLY> pvTable{};  // row p: best line from ply p
 inline std::array<std::int32_t, MAX_PLY> pvLength{};              // one past the row's last move
 
-void scoreMoves(Move hashMove);
-void scoreCaptures();
-Move pickMove();
-void recordCutoff(Move m, int score, int depth);
+void scoreMoves(const Position& pos, Move hashMove);
+void scoreCaptures(const Position& pos);
+Move pickMove(const Position& pos);
+void recordCutoff(const Position& pos, Move m, int score, int depth);
 void clearHistory();
-void updatePv(Move m);
+void updatePv(const Position& pos, Move m);
 
 // ---------------------------------------------------------------------------
 // Search
@@ -76,6 +76,7 @@ struct ExtensionCounters {
   std::int32_t check, prom, p7, single, mt, kt, simple;
 };
 inline ExtensionCounters extensionCount{};
+inline std::int32_t maxDepth = 50;  // last iteration of the deepening, in plies
 inline std::int32_t iterationDepth = 0;
 inline std::int32_t rootMoveCount = 0;
 inline std::int32_t maxply = 0;
@@ -83,13 +84,13 @@ inline std::int32_t maxply = 0;
 // interrupted iteration, which resets pvLength[0].
 inline std::int32_t rootLineLength = 0;
 
-bool givesCheck(Move m);
-int extensionFor(Move m, bool gc, bool mateThreat);
+bool givesCheck(const Position& pos, Move m);
+int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat);
 
-int quiesce(int alpha, int beta);
-int search(int depth, int alpha, int beta, int allowNull);
-void initSearch();
-int rootSearch(int depth, int alpha, int beta);
-void iterativeDeepening();
+int quiesce(Position& pos, int alpha, int beta);
+int search(Position& pos, int depth, int alpha, int beta, int allowNull);
+void initSearch(Position& pos);
+int rootSearch(Position& pos, int depth, int alpha, int beta);
+void iterativeDeepening(Position& pos);
 void printInfo(int score);
 void printStatistics();

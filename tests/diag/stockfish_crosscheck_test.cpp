@@ -17,20 +17,20 @@ namespace {
 
 constexpr const char* STOCKFISH = "/usr/games/stockfish";
 
-std::vector<Move> legalMoves() {
+std::vector<Move> legalMoves(Position& pos) {
   std::vector<Move> out;
-  generateMoves();
-  for (const MoveEntry* e = listBegin(searchPly); e != listEnd(searchPly); ++e) {
-    makeMove(e->move);
-    if (!kingInCheck(Pos.xside)) out.push_back(e->move);
-    unmakeMove(e->move);
+  generateMoves(pos);
+  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e) {
+    makeMove(pos, e->move);
+    if (!kingInCheck(pos, pos.xside)) out.push_back(e->move);
+    unmakeMove(pos, e->move);
   }
   return out;
 }
 
 // Positions from random games; a move that gives check is taken more often
 // so that evasions get their share.
-std::vector<std::string> randomPositions(int count) {
+std::vector<std::string> randomPositions(Position& pos, int count) {
   const char* roots[] = {
       "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
       "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
@@ -45,22 +45,22 @@ std::vector<std::string> randomPositions(int count) {
     loadFen(roots[out.size() % 6]);
     const int length = static_cast<int>(rng() % 40);
     for (int ply = 0; ply < length; ++ply) {
-      searchPly = 0;
-      std::vector<Move> moves = legalMoves();
+      pos.searchPly = 0;
+      std::vector<Move> moves = legalMoves(pos);
       if (moves.empty()) break;
       std::vector<Move> checks;
       for (Move m : moves) {
-        makeMove(m);
-        if (kingInCheck(Pos.side)) checks.push_back(m);
-        unmakeMove(m);
+        makeMove(pos, m);
+        if (kingInCheck(pos, pos.side)) checks.push_back(m);
+        unmakeMove(pos, m);
       }
       const bool preferCheck = !checks.empty() && rng() % 2 == 0;
       const std::vector<Move>& pool = preferCheck ? checks : moves;
-      searchPly = 0;
-      makeMove(pool[rng() % pool.size()]);
-      if (ply + 1 == length || (kingInCheck(Pos.side) && rng() % 3 == 0)) break;
+      pos.searchPly = 0;
+      makeMove(pos, pool[rng() % pool.size()]);
+      if (ply + 1 == length || (kingInCheck(pos, pos.side) && rng() % 3 == 0)) break;
     }
-    out.push_back(currentFen());
+    out.push_back(currentFen(pos));
   }
   return out;
 }
@@ -99,23 +99,24 @@ Reference askStockfish(const std::vector<std::string>& fens, int maxDepth) {
   return ref;
 }
 
-std::uint64_t enginePerft(int depth) {
-  searchPly = 0;
+std::uint64_t enginePerft(Position& pos, int depth) {
+  pos.searchPly = 0;
   nodeCount = 0;
-  perft(depth);
+  perft(pos, depth);
   return static_cast<std::uint64_t>(nodeCount);
 }
 
 TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {
+  Position& pos = testEngine().pos;
   struct stat st {};
   ASSERT_EQ(stat(STOCKFISH, &st), 0) << "the reference engine is not installed (apt-get install stockfish)";
   constexpr int kPositions = 240;
   constexpr int kDepth = 3;
-  const std::vector<std::string> fens = randomPositions(kPositions);
+  const std::vector<std::string> fens = randomPositions(pos, kPositions);
   int inCheck = 0;
   for (const std::string& fen : fens) {
     loadFen(fen.c_str());
-    inCheck += kingInCheck(Pos.side);
+    inCheck += kingInCheck(pos, pos.side);
   }
   EXPECT_GE(inCheck, kPositions / 10) << "too few positions in check";
 
@@ -127,12 +128,12 @@ TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {
     for (int d = 1; d <= kDepth; ++d) {
       sum += ref.totals[i * kDepth + d - 1];
       loadFen(fens[i].c_str());
-      const std::uint64_t ours = enginePerft(d);
+      const std::uint64_t ours = enginePerft(pos, d);
       if (ours == sum) continue;
       ++mismatches;
       loadFen(fens[i].c_str());
       std::ostringstream ourMoves;
-      for (Move m : legalMoves()) ourMoves << moveToText(m) << ' ';
+      for (Move m : legalMoves(pos)) ourMoves << moveToText(m).text << ' ';
       std::ostringstream theirMoves;
       for (const auto& [move, n] : ref.divide[i * kDepth]) theirMoves << move << ' ';
       ADD_FAILURE() << fens[i] << " depth " << d << ": ours " << ours << ", reference " << sum

@@ -27,6 +27,7 @@ class ClockSearchTest : public SearchTest {};
 
 // A timed search whose budget crosses the wrap neither stops at once nor runs on.
 TEST_F(ClockSearchTest, SearchAcrossTheWrapHonoursItsBudget) {
+  Position& pos = testEngine().pos;
   setPosition("r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7");
   clockOffset = 0;
   clockOffset = 0xFFFFFFFFu - 40u - currentTimeMs();
@@ -38,7 +39,7 @@ TEST_F(ClockSearchTest, SearchAcrossTheWrapHonoursItsBudget) {
   ASSERT_LT(stopTime, start);
   testing::internal::CaptureStdout();
   const auto t0 = std::chrono::steady_clock::now();
-  iterativeDeepening();
+  iterativeDeepening(pos);
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   testing::internal::GetCapturedStdout();
   clockOffset = 0;

@@ -9,10 +9,10 @@
 namespace {
 
 std::string keyText(const char* fen) {
-  loadFen(fen);
+  const Position& pos = loadFen(fen);
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%08x%08x", static_cast<unsigned>(Pos.key >> 32),
-                static_cast<unsigned>(Pos.key));
+  std::snprintf(buf, sizeof buf, "%08x%08x", static_cast<unsigned>(pos.key >> 32),
+                static_cast<unsigned>(pos.key));
   return buf;
 }
 

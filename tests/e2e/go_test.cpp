@@ -69,6 +69,7 @@ TEST(Go, NoLegalMoveAnswersA1A1) {
 
 // The ponder move is the best line's reply and legal after the best move.
 TEST(Go, PonderMoveIsALegalReply) {
+  Position& pos = testEngine().pos;
   const char* fens[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
                         "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7",
                         "8/8/8/3K1P2/2p4p/k2p3P/3Br3/1R6 w - - 0 67"};
@@ -83,8 +84,8 @@ TEST(Go, PonderMoveIsALegalReply) {
     char best[8] = {}, reply[8] = {};
     ASSERT_EQ(std::sscanf(answer.c_str(), "bestmove %7s ponder %7s", best, reply), 2) << answer;
     loadFen(fen);
-    EXPECT_NE(playGameMove(best), 0u) << answer;
-    EXPECT_NE(playGameMove(reply), 0u) << answer;
+    EXPECT_NE(playGameMove(pos, best), 0u) << answer;
+    EXPECT_NE(playGameMove(pos, reply), 0u) << answer;
   }
 }
 

@@ -16,8 +16,8 @@ std::string bestMove(const std::string& out) {
 }
 
 bool legalIn(const char* fen, const std::string& move) {
-  loadFen(fen);
-  return playGameMove(move.c_str()) != 0;
+  Position& pos = loadFen(fen);
+  return playGameMove(pos, move.c_str()) != 0;
 }
 
 constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
@@ -34,6 +34,7 @@ TEST(SearchProtocol, StopDuringInfiniteAnswersWithALegalMove) {
 }
 
 TEST(SearchProtocol, PonderhitTurnsPonderingIntoATimedSearch) {
+  Position& pos = testEngine().pos;
   // The budget (50 ms plus a little) has passed by the ponderhit, so the
   // search ends at its next poll without any "stop".
   const EngineRun run =
@@ -44,8 +45,8 @@ TEST(SearchProtocol, PonderhitTurnsPonderingIntoATimedSearch) {
   EXPECT_EQ(run.status, 0);
   const std::string out = afterBanner(run.output);
   loadFen(START);
-  playGameMove("e2e4");
-  EXPECT_NE(playGameMove(bestMove(out).c_str()), 0u) << out;
+  playGameMove(pos, "e2e4");
+  EXPECT_NE(playGameMove(pos, bestMove(out).c_str()), 0u) << out;
 }
 
 TEST(SearchProtocol, QuitDuringSearch) {

@@ -8,33 +8,31 @@
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
+#include "test_util.h"
 
 namespace evaltest {
 
-inline void startEngineOnce() {
-  static const bool started = (initEngine(), true);
-  (void)started;
-}
-
-// Sets up fen at ply 0 with material from the board (or the given value).
+// Sets up fen at ply 0 with its material, or the given value in its place
+// (to look at the other end of the phase blend).
 inline bool load(const char* fen, int material = -1) {
-  startEngineOnce();
-  if (setupFen(fen) != 0) return false;
-  searchPly = 0;
-  Ply[0].material = material < 0 ? boardMaterial() : material;
+  Position& pos = testEngine().pos;
+  if (!setupFen(pos, fen)) return false;
+  pos.searchPly = 0;
+  if (material >= 0) pos.material = material;
   return true;
 }
 
 inline int evalFen(const char* fen, int material = -1) {
   EXPECT_TRUE(load(fen, material)) << fen;
-  return evaluate();
+  return evaluate(testEngine().pos);
 }
 
 // The first two passes only, so that a test can watch the later ones.
 inline void runPawnsAndPieces() {
-  clearEvaluation();
-  evalPawns();
-  evalPieces();
+  const Position& pos = testEngine().pos;
+  clearEvaluation(pos);
+  evalPawns(pos);
+  evalPieces(pos);
 }
 
 // The same position with colours exchanged: ranks reversed, piece letters

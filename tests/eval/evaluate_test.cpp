@@ -34,6 +34,7 @@ TEST(Evaluate, MaterialIsReadNotRecomputed) {
 }
 
 TEST(Evaluate, BoardMaterial) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     int material;
@@ -47,7 +48,7 @@ TEST(Evaluate, BoardMaterial) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(load(c.fen)) << c.fen;
-    EXPECT_EQ(boardMaterial(), c.material) << c.fen;
+    EXPECT_EQ(boardMaterial(pos), c.material) << c.fen;
   }
 }
 
@@ -88,13 +89,14 @@ TEST(Evaluate, BlendTruncatesTowardZero) {
 }
 
 TEST(Evaluate, PhaseEndsUseOneAccumulator) {
+  Position& pos = testEngine().pos;
   // At full material the score is the middle-game difference; at 2730 the
   // end-game difference.
   const char* fens[] = {KIWIPETE, "r1bq1rk1/pp2bppp/2n2n2/3p4/3P4/2NB1N2/PP3PPP/R1BQ1RK1 b - - 0 10",
                         "8/5k2/3p4/1p1Pp2p/pP2Pp1P/P4P1K/8/8 b - - 0 1"};
   for (const char* fen : fens) {
     const int full = evalFen(fen, FULL_MATERIAL);
-    const int sign = Pos.side == WHITE ? 1 : -1;
+    const int sign = pos.side == WHITE ? 1 : -1;
     EXPECT_EQ(full, sign * (mgScore[WHITE] - mgScore[BLACK])) << fen;
     EXPECT_NE(mgScore[WHITE] - mgScore[BLACK], egScore[WHITE] - egScore[BLACK]) << fen;
     const int end = evalFen(fen, ENDGAME_MATERIAL);
@@ -140,12 +142,13 @@ TEST(Evaluate, SideToMoveOnlyTurnsTheSign) {
 }
 
 TEST(Evaluate, BlackKingOnB8IsWorthOneLess) {
+  Position& pos = testEngine().pos;
   // Symmetric except for the one asymmetric king square: WHITE on b1 gets 5,
   // BLACK on b8 gets 4; at full material the score is that middle-game 1.
   const char* fen = "1kr2bnr/pppqpppp/2n5/3p1b2/3P1B2/2N5/PPPQPPPP/1KR2BNR w - - 0 1";
   ASSERT_TRUE(load(fen));
-  ASSERT_EQ(boardMaterial(), FULL_MATERIAL);
-  EXPECT_EQ(evaluate(), 1);
+  ASSERT_EQ(boardMaterial(pos), FULL_MATERIAL);
+  EXPECT_EQ(evaluate(pos), 1);
   EXPECT_EQ(evalFen(flipFen(fen).c_str()), -1);
 }
 

@@ -7,12 +7,12 @@ using evaltest::runPawnsAndPieces;
 namespace {
 
 // What one middle-game pass adds to each colour.
-std::array<int, 2> passDelta(const char* fen, int material, void (*pass)()) {
+std::array<int, 2> passDelta(const char* fen, int material, void (*pass)(const Position&)) {
   EXPECT_TRUE(load(fen, material)) << fen;
   runPawnsAndPieces();
   const std::array<int, 2> before = {mgScore[WHITE], mgScore[BLACK]};
   const std::array<int, 2> eg = {egScore[WHITE], egScore[BLACK]};
-  pass();
+  pass(testEngine().pos);
   EXPECT_EQ(egScore[WHITE], eg[WHITE]) << fen;  // middle game only
   EXPECT_EQ(egScore[BLACK], eg[BLACK]) << fen;
   return {mgScore[WHITE] - before[WHITE], mgScore[BLACK] - before[BLACK]};

@@ -12,8 +12,9 @@ struct Sums {
 // WHITE's and BLACK's sums after the pawn pass alone.
 std::array<Sums, 2> pawnSums(const char* fen, int material) {
   EXPECT_TRUE(load(fen, material)) << fen;
-  clearEvaluation();
-  evalPawns();
+  const Position& pos = testEngine().pos;
+  clearEvaluation(pos);
+  evalPawns(pos);
   return {Sums{mgScore[WHITE], egScore[WHITE]}, Sums{mgScore[BLACK], egScore[BLACK]}};
 }
 
@@ -61,9 +62,10 @@ TEST(Pawns, StructureSums) {
 }
 
 TEST(Pawns, FileArrays) {
+  Position& pos = testEngine().pos;
   ASSERT_TRUE(load("4k3/pp2p2p/1p6/8/3P4/8/P3P1P1/4K3 w - - 0 1"));
-  clearEvaluation();
-  evalPawns();
+  clearEvaluation(pos);
+  evalPawns(pos);
   using Row = std::array<std::int16_t, 10>;
   EXPECT_EQ(pawnsOnFile[WHITE], (Row{0, 1, 0, 0, 1, 1, 0, 1, 0, 0}));
   EXPECT_EQ(pawnsOnFile[BLACK], (Row{0, 1, 2, 0, 0, 1, 0, 0, 1, 0}));
@@ -74,6 +76,7 @@ TEST(Pawns, FileArrays) {
 }
 
 TEST(Pawns, PassedPawnValue) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     int material;
@@ -100,8 +103,8 @@ TEST(Pawns, PassedPawnValue) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(load(c.fen, c.material)) << c.fen;
-    clearEvaluation();
-    EXPECT_EQ(passedPawnValue(c.square, c.square >> 4, c.colour), c.value) << c.fen;
+    clearEvaluation(pos);
+    EXPECT_EQ(passedPawnValue(pos, c.square, c.square >> 4, c.colour), c.value) << c.fen;
   }
 }
 

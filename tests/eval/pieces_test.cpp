@@ -25,16 +25,16 @@ const char* const MapFens[] = {
 
 // The byte a square should carry, from the relation table rather than the
 // evaluation's own ray walks.
-int expectedByte(int square, int colour) {
+int expectedByte(const Position& pos, int square, int colour) {
   int count = 0, classes = 0;
   for (int kind = PAWN; kind <= KING; ++kind) {
     const int code = pieceCode(colour, kind);
-    for (int s = firstOfList(code); s < LIST_END; s = Lists[s].next) {
+    for (int s = firstOfList(pos, code); s < LIST_END; s = pos.lists[s].next) {
       const Relation rel = SquareRelation[square][s];
       if (!(rel.flags & RelationMask[code])) continue;
       bool clear = true;
       if (kind == BISHOP || kind == ROOK || kind == QUEEN)
-        for (int t = square + rel.step; t != s; t += rel.step) clear = clear && Board[t] == EMPTY;
+        for (int t = square + rel.step; t != s; t += rel.step) clear = clear && pos.board[t] == EMPTY;
       if (!clear) continue;
       ++count;
       classes |= AttackClassBit[kind];
@@ -44,15 +44,16 @@ int expectedByte(int square, int colour) {
 }
 
 TEST(AttackMaps, AgreeWithRelationTableAndAttackTest) {
+  Position& pos = testEngine().pos;
   for (const char* fen : MapFens) {
     evalFen(fen);
     for (int c = WHITE; c <= BLACK; ++c)
       for (int s = 0; s < 128; ++s) {
         if (!isSquare(s)) continue;
         const int byte = currentAttackMap[c][s];
-        EXPECT_EQ(byte, expectedByte(s, c)) << fen << " colour " << c << " square " << s;
-        if (s != kingSquare(c)) {
-          EXPECT_EQ(byte != 0, isAttacked(s, c) != 0) << fen << " square " << s;
+        EXPECT_EQ(byte, expectedByte(pos, s, c)) << fen << " colour " << c << " square " << s;
+        if (s != kingSquare(pos, c)) {
+          EXPECT_EQ(byte != 0, isAttacked(pos, s, c) != 0) << fen << " square " << s;
         }
       }
   }
@@ -114,20 +115,21 @@ TEST(AttackMaps, SlackOutsideTheBoardIsNeverRead) {
 }
 
 TEST(AttackMaps, DeeperPlyLeavesShallowerMapsAlone) {
+  Position& pos = testEngine().pos;
   ASSERT_TRUE(load(KIWIPETE));
-  evaluate();
+  evaluate(pos);
   const auto before = AttackMaps[0];
-  generateMoves();
+  generateMoves(pos);
   std::vector<Move> moves;
   for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) moves.push_back(e->move);
   ASSERT_FALSE(moves.empty());
   for (Move m : moves) {
-    makeMove(m);
-    evaluate();
+    makeMove(pos, m);
+    evaluate(pos);
     EXPECT_EQ(currentAttackMap[WHITE], AttackMaps[1][WHITE].data() + 64);
     EXPECT_EQ(evalRecord, &Ply[1]);
-    unmakeMove(m);
-    EXPECT_TRUE(AttackMaps[0] == before) << moveToText(m);
+    unmakeMove(pos, m);
+    EXPECT_TRUE(AttackMaps[0] == before) << moveToText(m).text;
   }
 }
 

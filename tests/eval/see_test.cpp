@@ -35,7 +35,7 @@ TEST(See, AttackByteHelpers) {
 }
 
 TEST(See, TableEntries) {
-  ensureEngine();
+  testEngine();  // the exchange table is built at start-up
   const int values[] = {1, 3, 3, 5, 10, 100};
   for (int kind = PAWN; kind <= KING; ++kind) {
     EXPECT_EQ(seeEntry(kind, 0, 0), values[kind - 1]);
@@ -59,6 +59,7 @@ TEST(See, TableEntries) {
 }
 
 TEST(See, ExchangeValueOfCaptures) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     const char* move;
@@ -74,22 +75,20 @@ TEST(See, ExchangeValueOfCaptures) {
   };
   for (const Case& c : cases) {
     loadFen(c.fen);
-    Ply[0].material = boardMaterial();
-    evaluate();
-    const Move m = textToMove(c.move);
+    evaluate(pos);
+    const Move m = textToMove(pos, c.move);
     ASSERT_NE(m, 0u) << c.fen;
-    EXPECT_EQ(exchangeValue(m), c.value) << c.fen << " " << c.move;
+    EXPECT_EQ(exchangeValue(pos, m), c.value) << c.fen << " " << c.move;
   }
   // En passant: nothing stands on the target square, so a defended target
   // costs the capturing pawn and gains nothing; an undefended one is 0.
   for (const auto& [fen, value] : {std::pair{"7k/8/8/8/2pP4/8/4P3/K7 b - d3 0 1", -1},
                                    std::pair{"7k/8/8/8/2pP4/8/8/K7 b - d3 0 1", 0}}) {
     loadFen(fen);
-    Ply[0].material = boardMaterial();
-    evaluate();
-    const Move ep = textToMove("c4d3");
+    evaluate(pos);
+    const Move ep = textToMove(pos, "c4d3");
     ASSERT_TRUE(ep & MOVE_EN_PASSANT) << fen;
-    EXPECT_EQ(exchangeValue(ep), value) << fen;
+    EXPECT_EQ(exchangeValue(pos, ep), value) << fen;
   }
 }
 

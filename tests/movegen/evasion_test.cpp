@@ -10,14 +10,14 @@ using Texts = std::vector<std::string>;
 
 // Evaluates (the king filter reads the attack maps) and lists the evasions.
 Texts evasions(const char* fen) {
-  loadFen(fen);
-  Ply[0].material = boardMaterial();
-  evaluate();
-  generateEvasions();
-  return listTexts();
+  Position& pos = loadFen(fen);
+  evaluate(pos);
+  generateEvasions(pos);
+  return listTexts(pos);
 }
 
 TEST(Evasions, CandidateLists) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     int checkers;
@@ -47,71 +47,71 @@ TEST(Evasions, CandidateLists) {
   };
   for (const Case& c : cases) {
     const Texts got = evasions(c.fen);
-    EXPECT_EQ(findCheckers(), c.checkers) << c.fen;
+    EXPECT_EQ(findCheckers(pos), c.checkers) << c.fen;
     EXPECT_EQ(got, c.moves) << c.fen;
   }
 }
 
 TEST(Evasions, MarksCoverTheCheckingLine) {
+  Position& pos = testEngine().pos;
   loadFen("4k3/8/8/8/8/2b5/8/4K3 w - - 0 1");
-  EXPECT_EQ(findCheckers(), 1);
+  EXPECT_EQ(findCheckers(pos), 1);
   for (int s = 0; s < 128; ++s) {
     const bool onLine = s == squareFromName("d2") || s == squareFromName("c3");
     EXPECT_EQ(CheckMarks[s] != 0, onLine) << squareName(s);
   }
   // Two checkers on one square would count twice; here two lines share none.
   loadFen("k3r3/8/8/8/8/3n4/8/4K3 w - - 0 1");
-  EXPECT_EQ(findCheckers(), 2);
+  EXPECT_EQ(findCheckers(pos), 2);
   EXPECT_EQ(CheckMarks[squareFromName("d3")], 1);
   EXPECT_EQ(CheckMarks[squareFromName("e5")], 1);
 }
 
 TEST(Evasions, EnPassantOfTheCheckingPawn) {
+  Position& pos = testEngine().pos;
   loadFen("4k3/4p3/8/3P4/3K4/8/8/8 b - - 0 1");
-  makeMove(textToMove("e7e5"));
-  searchPly = 0;
-  Ply[0].material = boardMaterial();
-  evaluate();
-  EXPECT_EQ(findCheckers(), 1);
-  generateEvasions();
-  const Texts got = listTexts();
+  makeMove(pos, textToMove(pos, "e7e5"));
+  pos.searchPly = 0;
+  evaluate(pos);
+  EXPECT_EQ(findCheckers(pos), 1);
+  generateEvasions(pos);
+  const Texts got = listTexts(pos);
   EXPECT_NE(std::find(got.begin(), got.end(), "d5e6"), got.end());
   EXPECT_NE(std::find(got.begin(), got.end(), "d4e5"), got.end());  // the king takes it too
   // En passant is also produced on an unmarked square when nothing checks.
   loadFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-  Ply[0].material = boardMaterial();
-  evaluate();
-  generateEvasions();
-  const Texts quiet = listTexts();
+  evaluate(pos);
+  generateEvasions(pos);
+  const Texts quiet = listTexts(pos);
   EXPECT_NE(std::find(quiet.begin(), quiet.end(), "e5d6"), quiet.end());
 }
 
 // Every legal evasion is a candidate: the legal subsets of both generators agree.
 TEST(Evasions, LegalSubsetEqualsFullGenerator) {
+  Position& pos = testEngine().pos;
   const char* fens[] = {
       "r3k3/8/8/8/K7/8/8/8 w - - 0 1",         "k3r3/8/8/8/8/3n4/2B5/4K3 w - - 0 1",
       "4k3/8/8/8/8/3n4/1B3N2/4K1R1 w - - 0 1", "rnb1kbnr/pppp1ppp/8/4p3/5PPq/8/PPPPP2P/RNBQKBNR w KQkq - 1 3",
       "8/8/8/2k5/3Pp3/8/8/4K3 b - d3 0 1",     "4k3/8/8/8/1b6/8/8/3QK3 w - - 0 1",
   };
   for (const char* fen : fens) {
-    auto legal = [](void (*gen)()) {
-      gen();
+    auto legal = [&pos](void (*gen)(const Position&)) {
+      gen(pos);
       Texts out;
-      const int p = searchPly;
+      const int p = pos.searchPly;
       for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
-        makeMove(e->move);
-        if (!kingInCheck(Pos.xside)) out.emplace_back(moveToText(e->move));
-        unmakeMove(e->move);
+        makeMove(pos, e->move);
+        if (!kingInCheck(pos, pos.xside)) out.emplace_back(moveToText(e->move).text);
+        unmakeMove(pos, e->move);
       }
       std::sort(out.begin(), out.end());
       return out;
     };
     loadFen(fen);
-    Ply[0].material = boardMaterial();
-    evaluate();
+    evaluate(pos);
     const Texts fromEvasions = legal(generateEvasions);
     const Texts fromAll = legal(generateMoves);
-    EXPECT_TRUE(kingInCheck(Pos.side)) << fen;
+    EXPECT_TRUE(kingInCheck(pos, pos.side)) << fen;
     EXPECT_EQ(fromEvasions, fromAll) << fen;
   }
 }

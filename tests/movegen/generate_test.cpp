@@ -8,10 +8,10 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-Texts generated(const char* fen, void (*gen)()) {
-  loadFen(fen);
-  gen();
-  return listTexts();
+Texts generated(const char* fen, void (*gen)(const Position&)) {
+  Position& pos = loadFen(fen);
+  gen(pos);
+  return listTexts(pos);
 }
 
 bool contains(const Texts& t, const char* m) { return std::find(t.begin(), t.end(), m) != t.end(); }
@@ -34,6 +34,7 @@ TEST(Generate, PromotionsInOrder) {
 }
 
 TEST(Generate, CastlingConditions) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     bool shortCastle;
@@ -52,13 +53,14 @@ TEST(Generate, CastlingConditions) {
   };
   for (const Case& c : cases) {
     const Texts moves = generated(c.fen, generateMoves);
-    const bool white = Pos.side == WHITE;
+    const bool white = pos.side == WHITE;
     EXPECT_EQ(contains(moves, white ? "e1g1" : "e8g8"), c.shortCastle) << c.fen;
     EXPECT_EQ(contains(moves, white ? "e1c1" : "e8c8"), c.longCastle) << c.fen;
   }
 }
 
 TEST(Generate, PawnPushesAndEnPassant) {
+  Position& pos = testEngine().pos;
   EXPECT_EQ(generated("4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", generateMoves),
             (Texts{"e1d1", "e1f1", "e1d2", "e1f2"}));
   const Texts one = generated("4k3/8/8/8/4n3/8/4P3/4K3 w - - 0 1", generateMoves);
@@ -66,15 +68,15 @@ TEST(Generate, PawnPushesAndEnPassant) {
   EXPECT_FALSE(contains(one, "e2e4"));
 
   loadFen("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1");
-  makeMove(textToMove("d7d5"));
-  searchPly = 0;
-  generateMoves();
+  makeMove(pos, textToMove(pos, "d7d5"));
+  pos.searchPly = 0;
+  generateMoves(pos);
   bool found = false;
   for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
     if (e->move == makeMoveValue(0x44, 0x53, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT)) found = true;
   EXPECT_TRUE(found);
-  generateCaptures();
-  EXPECT_EQ(listTexts(), (Texts{"e5d6"}));
+  generateCaptures(pos);
+  EXPECT_EQ(listTexts(pos), (Texts{"e5d6"}));
 }
 
 TEST(Generate, PseudoLegalMovesIncluded) {
@@ -85,6 +87,7 @@ TEST(Generate, PseudoLegalMovesIncluded) {
 }
 
 TEST(Attack, Samples) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     const char* square;
@@ -112,12 +115,12 @@ TEST(Attack, Samples) {
   };
   for (const Case& c : cases) {
     loadFen(c.fen);
-    EXPECT_EQ(isAttacked(squareFromName(c.square), c.colour), c.expected) << c.fen << " " << c.square;
+    EXPECT_EQ(isAttacked(pos, squareFromName(c.square), c.colour), c.expected) << c.fen << " " << c.square;
   }
   // Moving a piece off a line exposes the mover's king.
   loadFen("4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1");
-  makeMove(textToMove("e2d3"));
-  EXPECT_EQ(kingInCheck(WHITE), 1);
+  makeMove(pos, textToMove(pos, "e2d3"));
+  EXPECT_EQ(kingInCheck(pos, WHITE), 1);
 }
 
 }  // namespace

@@ -27,60 +27,49 @@ const std::vector<WalkCase>& walkCases() {
 
 // Every depth but the deepest of each position.
 TEST(LegalWalk, ShallowDepthsMatchReferenceCounts) {
+  Position& pos = testEngine().pos;
   for (const WalkCase& c : walkCases()) {
     for (std::size_t d = 1; d < c.leaves.size(); ++d) {
       loadFen(c.fen);
-      EXPECT_EQ(legalWalk(static_cast<int>(d)), c.leaves[d - 1]) << c.fen << " depth " << d;
+      EXPECT_EQ(legalWalk(pos, static_cast<int>(d)), c.leaves[d - 1]) << c.fen << " depth " << d;
     }
   }
 }
 
 TEST(LegalWalkSlow, DeepestDepthMatchesReferenceCount) {
+  Position& pos = testEngine().pos;
   for (const WalkCase& c : walkCases()) {
     loadFen(c.fen);
     const int d = static_cast<int>(c.leaves.size());
-    EXPECT_EQ(legalWalk(d), c.leaves.back()) << c.fen << " depth " << d;
+    EXPECT_EQ(legalWalk(pos, d), c.leaves.back()) << c.fen << " depth " << d;
   }
 }
 
 // The incremental key and the piece lists stay in step with the board.
 TEST(LegalWalk, PositionStaysConsistentToDepthThree) {
+  Position& pos = testEngine().pos;
   for (const WalkCase& c : walkCases()) {
     loadFen(c.fen);
-    EXPECT_EQ(legalWalk(3, true), c.leaves[2]) << c.fen;
+    EXPECT_EQ(legalWalk(pos, 3, true), c.leaves[2]) << c.fen;
   }
 }
 
 // Make then unmake of every generated move restores board and position.
 TEST(LegalWalk, MakeUnmakeRestoresEverything) {
+  Position& pos = testEngine().pos;
   for (const WalkCase& c : walkCases()) {
     loadFen(c.fen);
-    generateMoves();
-    const auto board = BoardStore;
-    const Position pos = Pos;
-    const std::array<std::vector<std::string>, 16> lists = [] {
-      std::array<std::vector<std::string>, 16> l;
-      for (int code = 0; code < 16; ++code) {
-        l[code] = listSquares(code);
-        std::sort(l[code].begin(), l[code].end());
-      }
-      return l;
-    }();
+    generateMoves(pos);
+    const Position before = pos;
     for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) {
-      makeMove(e->move);
-      EXPECT_EQ(searchPly, 1);
-      EXPECT_EQ(Pos.gamePly, pos.gamePly + 1);
-      unmakeMove(e->move);
-      const char* text = moveToText(e->move);
-      EXPECT_EQ(searchPly, 0) << text;
-      EXPECT_TRUE(board == BoardStore) << c.fen << " " << text;
-      EXPECT_EQ(0, std::memcmp(&pos, &Pos, sizeof pos)) << c.fen << " " << text;
-      for (int code = 0; code < 16; ++code) {
-        auto now = listSquares(code);
-        std::sort(now.begin(), now.end());
-        EXPECT_EQ(now, lists[code]) << c.fen << " " << text << " code " << code;
-      }
-      EXPECT_TRUE(positionIsConsistent()) << text;
+      makeMove(pos, e->move);
+      EXPECT_EQ(pos.searchPly, 1);
+      EXPECT_EQ(pos.gamePly, before.gamePly + 1);
+      unmakeMove(pos, e->move);
+      const std::string text = moveToText(e->move).text;
+      // The lists may come back in another order, holding the same squares.
+      EXPECT_TRUE(sameState(pos, before, true)) << c.fen << " " << text;
+      EXPECT_TRUE(positionIsConsistent(pos)) << text;
     }
   }
 }

@@ -8,24 +8,24 @@ namespace {
 // For every pseudo-legal move of the current position and of the positions
 // one legal move later: the one-line test after the move and the pin test
 // before it give the full test's answer.
-void compareAll(int depth, int& compared) {
-  const bool inCheck = kingInCheck(Pos.side) != 0;
-  generateMoves();
-  const int p = searchPly;
-  const int king = kingSquare(Pos.side);
+void compareAll(Position& pos, int depth, int& compared) {
+  const bool inCheck = kingInCheck(pos, pos.side) != 0;
+  generateMoves(pos);
+  const int p = pos.searchPly;
+  const int king = kingSquare(pos, pos.side);
   for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
     const Move m = e->move;
     const bool shortcut = !inCheck && !(m & MOVE_EN_PASSANT) && moveOrigin(m) != king;
-    const int pinned = shortcut ? movesPinnedPiece(m) : -1;
-    makeMove(m);
-    const int full = kingInCheck(Pos.xside);
-    EXPECT_EQ(moverLeftInCheck(m, inCheck), full) << currentFen() << " " << moveToText(m);
+    const int pinned = shortcut ? movesPinnedPiece(pos, m) : -1;
+    makeMove(pos, m);
+    const int full = kingInCheck(pos, pos.xside);
+    EXPECT_EQ(moverLeftInCheck(pos, m, inCheck), full) << currentFen(pos) << " " << moveToText(m).text;
     if (shortcut) {
-      EXPECT_EQ(pinned, full) << moveToText(m);
+      EXPECT_EQ(pinned, full) << moveToText(m).text;
     }
     ++compared;
-    if (!full && depth > 1) compareAll(depth - 1, compared);
-    unmakeMove(m);
+    if (!full && depth > 1) compareAll(pos, depth - 1, compared);
+    unmakeMove(pos, m);
   }
 }
 
@@ -41,13 +41,13 @@ TEST(Legality, ShortcutsAgreeWithTheAttackTest) {
   };
   int compared = 0;
   for (const char* fen : fens) {
-    loadFen(fen);
-    compareAll(3, compared);
+    compareAll(loadFen(fen), 3, compared);
   }
   EXPECT_GT(compared, 150000) << compared;
 }
 
 TEST(Legality, PinSamples) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
     const char* move;
@@ -64,9 +64,9 @@ TEST(Legality, PinSamples) {
   };
   for (const Case& c : cases) {
     loadFen(c.fen);
-    const Move m = textToMove(c.move);
+    const Move m = textToMove(pos, c.move);
     ASSERT_NE(m, 0u) << c.fen;
-    EXPECT_EQ(movesPinnedPiece(m), c.pinned) << c.fen << " " << c.move;
+    EXPECT_EQ(movesPinnedPiece(pos, m), c.pinned) << c.fen << " " << c.move;
   }
 }
 

@@ -8,32 +8,32 @@ namespace {
 constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 TEST(Board, ResetLeavesBorderOffboardAndSquaresEmpty) {
-  ensureEngine();
-  resetPosition();
+  Position& pos = testEngine().pos;
+  resetPosition(pos);
   for (int i = -64; i < 192; ++i) {
     if (i >= 0 && i < 128 && isSquare(i))
-      EXPECT_EQ(Board[i], EMPTY) << i;
+      EXPECT_EQ(pos.board[i], EMPTY) << i;
     else
-      EXPECT_EQ(Board[i], OFFBOARD) << i;
+      EXPECT_EQ(pos.board[i], OFFBOARD) << i;
   }
-  for (int code = 0; code < 16; ++code) EXPECT_EQ(firstOfList(code), LIST_END);
-  EXPECT_EQ(Pos.epSquare, EP_NONE);
+  for (int code = 0; code < 16; ++code) EXPECT_EQ(firstOfList(pos, code), LIST_END);
+  EXPECT_EQ(pos.epSquare, EP_NONE);
   loadFen(START);
 }
 
 TEST(Board, StartPositionListOrder) {
+  Position& pos = testEngine().pos;
   loadFen(START);
-  EXPECT_EQ(listSquares(pieceCode(WHITE, PAWN)),
+  EXPECT_EQ(listSquares(pos, pieceCode(WHITE, PAWN)),
             (std::vector<std::string>{"h2", "g2", "f2", "e2", "d2", "c2", "b2", "a2"}));
-  EXPECT_EQ(listSquares(pieceCode(WHITE, KING)), (std::vector<std::string>{"e1"}));
-  EXPECT_EQ(listSquares(pieceCode(BLACK, KNIGHT)), (std::vector<std::string>{"g8", "b8"}));
-  EXPECT_EQ(listSquares(pieceCode(WHITE, ROOK)), (std::vector<std::string>{"h1", "a1"}));
-  EXPECT_EQ(listSquares(pieceCode(BLACK, PAWN)),
+  EXPECT_EQ(listSquares(pos, pieceCode(WHITE, KING)), (std::vector<std::string>{"e1"}));
+  EXPECT_EQ(listSquares(pos, pieceCode(BLACK, KNIGHT)), (std::vector<std::string>{"g8", "b8"}));
+  EXPECT_EQ(listSquares(pos, pieceCode(WHITE, ROOK)), (std::vector<std::string>{"h1", "a1"}));
+  EXPECT_EQ(listSquares(pos, pieceCode(BLACK, PAWN)),
             (std::vector<std::string>{"h7", "g7", "f7", "e7", "d7", "c7", "b7", "a7"}));
 }
 
 TEST(Tables, KingDistanceSamples) {
-  ensureEngine();
   struct Case {
     const char* a;
     const char* b;
@@ -46,7 +46,6 @@ TEST(Tables, KingDistanceSamples) {
 }
 
 TEST(Tables, SquareRelationSamples) {
-  ensureEngine();
   struct Case {
     const char* a;
     const char* b;
@@ -76,7 +75,6 @@ TEST(Tables, SquareRelationSamples) {
 }
 
 TEST(Tables, RelationMaskMatchesAttacks) {
-  ensureEngine();
   // A piece on b attacks a exactly when the relation of (a, b) has its mask bit.
   const int e4 = squareFromName("e4");
   EXPECT_TRUE(SquareRelation[squareFromName("d5")][e4].flags & RelationMask[pieceCode(WHITE, PAWN)]);
@@ -102,27 +100,29 @@ TEST(Tables, RelativeRankAndKeysDistinct) {
 }
 
 TEST(MoveText, BothWays) {
+  Position& pos = testEngine().pos;
   loadFen(START);
-  EXPECT_STREQ(moveToText(makeMoveValue(0x14, 0x34, MOVE_PAWN)), "e2e4");
-  EXPECT_STREQ(moveToText(makeMoveValue(SQ_E1, SQ_G1, MOVE_CASTLE)), "e1g1");
-  EXPECT_STREQ(moveToText(0), "a1a1");
-  EXPECT_STREQ(moveToText(makeMoveValue(0x60, 0x71, MOVE_PAWN | MOVE_CAPTURE | MOVE_PROMO_KNIGHT)), "a7b8n");
+  EXPECT_STREQ(moveToText(makeMoveValue(0x14, 0x34, MOVE_PAWN)).text, "e2e4");
+  EXPECT_STREQ(moveToText(makeMoveValue(SQ_E1, SQ_G1, MOVE_CASTLE)).text, "e1g1");
+  EXPECT_STREQ(moveToText(0).text, "a1a1");
+  EXPECT_STREQ(moveToText(makeMoveValue(0x60, 0x71, MOVE_PAWN | MOVE_CAPTURE | MOVE_PROMO_KNIGHT)).text,
+               "a7b8n");
 
-  EXPECT_EQ(textToMove("e2e4"), makeMoveValue(0x14, 0x34, MOVE_PAWN));
-  EXPECT_EQ(textToMove("e2e4x"), makeMoveValue(0x14, 0x34, MOVE_PAWN));
-  EXPECT_EQ(textToMove("g1f3"), makeMoveValue(0x06, 0x25, 0));
+  EXPECT_EQ(textToMove(pos, "e2e4"), makeMoveValue(0x14, 0x34, MOVE_PAWN));
+  EXPECT_EQ(textToMove(pos, "e2e4x"), makeMoveValue(0x14, 0x34, MOVE_PAWN));
+  EXPECT_EQ(textToMove(pos, "g1f3"), makeMoveValue(0x06, 0x25, 0));
   for (const char* bad : {"E2E4", "e2e9", "i2i4", "e2", "", "e2e5", "e2e4q", "a1a1"})
-    EXPECT_EQ(textToMove(bad), 0u) << bad;
+    EXPECT_EQ(textToMove(pos, bad), 0u) << bad;
 
   loadFen("4k3/4P3/8/8/8/8/8/R3K2R w KQ - 0 1");
-  EXPECT_EQ(textToMove("e1g1"), makeMoveValue(SQ_E1, SQ_G1, MOVE_CASTLE));
-  EXPECT_STREQ(moveToText(textToMove("e1g1")), "e1g1");
+  EXPECT_EQ(textToMove(pos, "e1g1"), makeMoveValue(SQ_E1, SQ_G1, MOVE_CASTLE));
+  EXPECT_STREQ(moveToText(textToMove(pos, "e1g1")).text, "e1g1");
   loadFen("8/4P3/8/8/8/8/k7/4K3 w - - 0 1");
   const Move queen = makeMoveValue(0x64, 0x74, MOVE_PAWN | MOVE_PROMO_QUEEN);
-  EXPECT_EQ(textToMove("e7e8q"), queen);
-  EXPECT_EQ(textToMove("e7e8Q"), queen);
-  EXPECT_EQ(textToMove("e7e8n"), makeMoveValue(0x64, 0x74, MOVE_PAWN | MOVE_PROMO_KNIGHT));
-  EXPECT_EQ(textToMove("e7e8"), 0u);
+  EXPECT_EQ(textToMove(pos, "e7e8q"), queen);
+  EXPECT_EQ(textToMove(pos, "e7e8Q"), queen);
+  EXPECT_EQ(textToMove(pos, "e7e8n"), makeMoveValue(0x64, 0x74, MOVE_PAWN | MOVE_PROMO_KNIGHT));
+  EXPECT_EQ(textToMove(pos, "e7e8"), 0u);
 }
 
 }  // namespace

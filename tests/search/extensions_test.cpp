@@ -7,6 +7,7 @@ class ExtensionTest : public SearchTest {
 };
 
 TEST_F(ExtensionTest, GivesCheckPrediction) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* name;
     const char* fen;
@@ -34,17 +35,18 @@ TEST_F(ExtensionTest, GivesCheckPrediction) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    EXPECT_EQ(givesCheck(m), c.check) << c.name;
+    EXPECT_EQ(givesCheck(pos, m), c.check) << c.name;
     // The prediction must agree with the board where it claims to see anything.
     if (c.check) {
-      makeMove(m);
-      EXPECT_TRUE(kingInCheck(Pos.side)) << c.name;
-      unmakeMove(m);
+      makeMove(pos, m);
+      EXPECT_TRUE(kingInCheck(pos, pos.side)) << c.name;
+      unmakeMove(pos, m);
     }
   }
 }
 
 TEST_F(ExtensionTest, ExtensionRules) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* name;
     const char* fen;
@@ -100,16 +102,16 @@ TEST_F(ExtensionTest, ExtensionRules) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    evaluate();
-    if (currentAttackMap[Pos.xside][kingSquare(Pos.side)] != 0)
-      generateEvasions();
+    evaluate(pos);
+    if (currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0)
+      generateEvasions(pos);
     else
-      generateMoves();
-    const bool gc = givesCheck(m);
+      generateMoves(pos);
+    const bool gc = givesCheck(pos, m);
     extensionCount = {};
-    makeMove(m);
-    const int e = extensionFor(m, gc, c.mateThreat);
-    unmakeMove(m);
+    makeMove(pos, m);
+    const int e = extensionFor(pos, m, gc, c.mateThreat);
+    unmakeMove(pos, m);
     EXPECT_EQ(e, c.extension) << c.name;
     const ExtensionCounters& n = extensionCount;
     const ExtensionCounters& x = c.counted;

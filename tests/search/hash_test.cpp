@@ -5,7 +5,7 @@ namespace {
 
 constexpr std::uint64_t KEY_A = 0x123456789ABCDEF0ULL;
 
-void useKey(std::uint64_t key) { Pos.key = key; }
+void useKey(std::uint64_t key) { testEngine().pos.key = key; }
 
 }  // namespace
 
@@ -13,12 +13,13 @@ class HashTest : public SearchTest {
  protected:
   void SetUp() override {
     forgetLearning();
-    searchPly = 0;
+    position().searchPly = 0;
   }
   void TearDown() override { setPosition(START_FEN); }
 };
 
 TEST_F(HashTest, ReplacementByGenerationAndDepth) {
+  Position& pos = testEngine().pos;
   struct Case {
     int storedDepth;
     int newDepth;
@@ -37,10 +38,10 @@ TEST_F(HashTest, ReplacementByGenerationAndDepth) {
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(c.storedDepth, 111, BOUND_EXACT, 0x1234);
+    storeHash(pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
     for (int i = 0; i < c.searchesLater; ++i) hashGeneration = (hashGeneration + 1) & 63;
     useKey(other);
-    storeHash(c.newDepth, 222, BOUND_EXACT, 0x4321);
+    storeHash(pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
     const HashEntry& e = hashEntryFor(KEY_A);
     ASSERT_EQ(&e, &hashEntryFor(other));
     EXPECT_EQ(e.keyLow, static_cast<std::uint32_t>(c.replaced ? other : KEY_A))
@@ -52,6 +53,7 @@ TEST_F(HashTest, ReplacementByGenerationAndDepth) {
 }
 
 TEST_F(HashTest, ProbeRules) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* name;
     int score;
@@ -80,10 +82,10 @@ TEST_F(HashTest, ProbeRules) {
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(c.storedDepth, c.score, c.bound, 0xABCD);
-    searchPly = c.ply;
-    const ProbeResult r = probeHash(c.probeDepth, c.alpha, c.beta);
-    searchPly = 0;
+    storeHash(pos, c.storedDepth, c.score, c.bound, 0xABCD);
+    pos.searchPly = c.ply;
+    const ProbeResult r = probeHash(pos, c.probeDepth, c.alpha, c.beta);
+    position().searchPly = 0;
     EXPECT_EQ(r.cutoff, c.cutoff) << c.name;
     if (c.cutoff) {
       EXPECT_EQ(r.score, c.result) << c.name;
@@ -91,20 +93,22 @@ TEST_F(HashTest, ProbeRules) {
     EXPECT_EQ(r.forbidNull, c.forbidNull) << c.name;
     EXPECT_EQ(r.hashMove, 0xABCDu) << c.name << ": any matching entry supplies its move";
     useKey(KEY_A ^ 1);  // a different key at a different index misses
-    const ProbeResult miss = probeHash(c.probeDepth, c.alpha, c.beta);
+    const ProbeResult miss = probeHash(pos, c.probeDepth, c.alpha, c.beta);
     EXPECT_FALSE(miss.cutoff || miss.forbidNull || miss.hashMove != 0) << c.name;
   }
 }
 
 TEST_F(HashTest, ZeroedEntryMatchesKeyZeroWithoutEffect) {
+  Position& pos = testEngine().pos;
   useKey(0);
-  const ProbeResult r = probeHash(0, -32767, 32767);
+  const ProbeResult r = probeHash(pos, 0, -32767, 32767);
   EXPECT_FALSE(r.cutoff);
   EXPECT_FALSE(r.forbidNull);
   EXPECT_EQ(r.hashMove, 0u);
 }
 
 TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
+  Position& pos = testEngine().pos;
   resizeHashTable(5);
   EXPECT_EQ(hashEntryCount, 5 * 65536);
   const std::uint64_t n = 5 * 65536;
@@ -113,7 +117,7 @@ TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
   // A power-of-two mask would put these two in different slots.
   EXPECT_EQ(&hashEntryFor(n + 5), &hashEntryFor(5));
   useKey(n * 7 + 9);
-  storeHash(20, 77, BOUND_LOWER, 0x0203);
+  storeHash(pos, 20, 77, BOUND_LOWER, 0x0203);
   EXPECT_EQ(hashTable[9].score, 77);
   resizeHashTable(DEFAULT_HASH_MB);
   EXPECT_EQ(hashEntryCount, 262144);

@@ -20,6 +20,7 @@ class OrderingTest : public SearchTest {
 };
 
 TEST_F(OrderingTest, FullSchemeBands) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* name;
     const char* fen;
@@ -69,14 +70,15 @@ TEST_F(OrderingTest, FullSchemeBands) {
     clearHistory();
     History[WHITE][moveOrigin(m)][moveTarget(m)] = c.history;
     historyMax = c.historyMax;
-    evaluate();
-    generateMoves();
-    scoreMoves(hash);
+    evaluate(pos);
+    generateMoves(pos);
+    scoreMoves(pos, hash);
     EXPECT_EQ(scoreOf(c.move), c.expected) << c.name;
   }
 }
 
 TEST_F(OrderingTest, CaptureScheme) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* name;
     const char* fen;
@@ -94,9 +96,9 @@ TEST_F(OrderingTest, CaptureScheme) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    evaluate();
-    generateCaptures();
-    scoreCaptures();
+    evaluate(pos);
+    generateCaptures(pos);
+    scoreCaptures(pos);
     int score = -2;
     for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
       if (e->move == m) score = e->score;
@@ -105,31 +107,33 @@ TEST_F(OrderingTest, CaptureScheme) {
 }
 
 TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
+  Position& pos = testEngine().pos;
   Ply[0].moveListStart = 0;
   const std::int32_t scores[] = {5, 7, 7, -1, 3, -9};
   for (int i = 0; i < 6; ++i) MoveStack[i] = {static_cast<Move>(100 + i), scores[i]};
   Ply[1].moveListStart = 6;
-  searchPly = 0;
+  pos.searchPly = 0;
   const Move expected[] = {101, 102, 100, 104, 0, 0};
-  for (Move e : expected) EXPECT_EQ(pickMove(), e);
+  for (Move e : expected) EXPECT_EQ(pickMove(pos), e);
   for (int i = 0; i < 6; ++i) EXPECT_LE(MoveStack[i].score, -1);
   Ply[1].moveListStart = 0;
 }
 
 TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
+  Position& pos = testEngine().pos;
   setPosition(START_FEN);
   const Move a = moveFromText("g1f3");
   const Move b = moveFromText("b1c3");
   clearHistory();
   PlyRecord& rec = Ply[0];
   rec.killer1 = rec.killer2 = rec.mateKiller = 0;
-  recordCutoff(a, 32667, 35);  // not above the bound: a plain killer
+  recordCutoff(pos, a, 32667, 35);  // not above the bound: a plain killer
   EXPECT_EQ(rec.killer1, a);
   EXPECT_EQ(rec.killer2, 0u);
-  recordCutoff(a, 100, 20);  // no duplicate test: both slots
+  recordCutoff(pos, a, 100, 20);  // no duplicate test: both slots
   EXPECT_EQ(rec.killer1, a);
   EXPECT_EQ(rec.killer2, a);
-  recordCutoff(b, 32668, 19);  // mate killer only
+  recordCutoff(pos, b, 32668, 19);  // mate killer only
   EXPECT_EQ(rec.mateKiller, b);
   EXPECT_EQ(rec.killer1, a);
   EXPECT_EQ(History[WHITE][moveOrigin(a)][moveTarget(a)], 3 + 2);
@@ -139,20 +143,21 @@ TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
 }
 
 TEST_F(OrderingTest, UpdatePvAdoptsChildLine) {
+  Position& pos = testEngine().pos;
   for (auto& row : pvTable) row.fill(0);
-  searchPly = 2;
+  pos.searchPly = 2;
   pvTable[3][3] = 31;
   pvTable[3][4] = 32;
   pvTable[3][5] = 33;
   pvLength[3] = 6;
   pvTable[2][6] = 99;  // beyond the new length: left alone
-  updatePv(20);
+  updatePv(pos, 20);
   EXPECT_EQ(pvLength[2], 6);
   const Move row[] = {20, 31, 32, 33, 99};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(pvTable[2][2 + i], row[i]) << i;
   pvLength[3] = 3;  // a child with an empty line
-  updatePv(21);
+  updatePv(pos, 21);
   EXPECT_EQ(pvLength[2], 3);
   EXPECT_EQ(pvTable[2][2], 21u);
-  searchPly = 0;
+  pos.searchPly = 0;
 }

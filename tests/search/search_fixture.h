@@ -12,6 +12,7 @@
 #include "movegen/movegen.h"
 #include "position/position.h"
 #include "search/search.h"
+#include "test_util.h"
 
 class SearchTest : public ::testing::Test {
  protected:
@@ -19,7 +20,7 @@ class SearchTest : public ::testing::Test {
     static bool started = false;
     if (started) return;
     started = true;
-    initEngine();
+    testEngine();
     // The searches poll standard input; give them an open pipe that never
     // carries a line, so that no poll reads or meets end of input.
     static int quietInput[2];
@@ -27,16 +28,17 @@ class SearchTest : public ::testing::Test {
     ASSERT_EQ(dup2(quietInput[0], 0), 0);
   }
 
-  // Sets up a position at the root of a search with its material counted.
+  static Position& position() { return testEngine().pos; }
+
+  // Sets up a position at the root of a search.
   static void setPosition(const char* fen) {
-    ASSERT_EQ(setupFen(fen), 0) << fen;
-    searchPly = 0;
-    Ply[0].material = boardMaterial();
+    ASSERT_TRUE(setupFen(position(), fen)) << fen;
+    position().searchPly = 0;
   }
 
   // The generated move named by text in the current position (0 if none).
   static Move moveFromText(const char* text) {
-    const Move m = textToMove(text);
+    const Move m = textToMove(position(), text);
     EXPECT_NE(m, 0u) << text;
     return m;
   }
@@ -57,7 +59,7 @@ class SearchTest : public ::testing::Test {
     else
       engineFlags &= ~UCI_MODE;
     testing::internal::CaptureStdout();
-    iterativeDeepening();
+    iterativeDeepening(position());
     std::string out = testing::internal::GetCapturedStdout();
     engineFlags &= ~UCI_MODE;
     return out;

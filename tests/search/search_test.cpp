@@ -14,7 +14,7 @@ class SearchResultTest : public SearchTest {
 
   static std::string rootLine() {
     std::string s;
-    for (int i = 0; i < rootLineLength; ++i) s += std::string(moveToText(pvTable[0][i])) + " ";
+    for (int i = 0; i < rootLineLength; ++i) s += std::string(moveToText(pvTable[0][i]).text) + " ";
     return s;
   }
 };
@@ -40,18 +40,19 @@ TEST_F(SearchResultTest, FindsMatesAndStalemates) {
     const std::string last = lastLine(out, "info depth");
     EXPECT_NE(last.find(std::string("score ") + c.finalScore), std::string::npos) << c.name << "\n" << out;
     if (c.firstMove) {
-      EXPECT_STREQ(moveToText(pvTable[0][0]), c.firstMove) << c.name;
+      EXPECT_STREQ(moveToText(pvTable[0][0]).text, c.firstMove) << c.name;
     }
   }
 }
 
 TEST_F(SearchResultTest, RepetitionScoresZero) {
+  Position& pos = testEngine().pos;
   // The only move returns to the position after White's first game move.
-  positionCommand("fen 2r4k/8/8/8/8/8/7r/1K6 w - - 0 1 moves b1a1 h8g8 a1b1 g8h8");
-  ASSERT_EQ(Pos.gamePly, 4);
+  positionCommand(pos, "fen 2r4k/8/8/8/8/8/7r/1K6 w - - 0 1 moves b1a1 h8g8 a1b1 g8h8");
+  ASSERT_EQ(pos.gamePly, 4);
   const std::string out = runSearch(6);
   EXPECT_EQ(lastLine(out, "info depth").rfind("info depth 3 score cp 0 ", 0), 0u) << out;
-  EXPECT_STREQ(moveToText(pvTable[0][0]), "b1a1");
+  EXPECT_STREQ(moveToText(pvTable[0][0]).text, "b1a1");
 }
 
 TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
@@ -74,6 +75,7 @@ TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
 }
 
 TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
+  Position& pos = testEngine().pos;
   setPosition("6k1/8/8/8/8/8/8/R5K1 w - - 0 1");
   runSearch(1);
   // The checking move's child is a full-width node at the root's depth and
@@ -85,15 +87,15 @@ TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
   const Case cases[] = {{"a1a8", true}, {"a1a2", false}, {"g1f2", false}};
   for (const Case& c : cases) {
     const Move m = moveFromText(c.move);
-    makeMove(m);
-    const HashEntry& e = hashEntryFor(Pos.key);
-    const bool match = e.keyLow == static_cast<std::uint32_t>(Pos.key) &&
-                       e.keyHigh == static_cast<std::uint32_t>(Pos.key >> 32);
+    makeMove(pos, m);
+    const HashEntry& e = hashEntryFor(pos.key);
+    const bool match = e.keyLow == static_cast<std::uint32_t>(pos.key) &&
+                       e.keyHigh == static_cast<std::uint32_t>(pos.key >> 32);
     EXPECT_EQ(match, c.stored) << c.move;
     if (match) {
       EXPECT_EQ(e.depth, ONE_PLY) << c.move;
     }
-    unmakeMove(m);
+    unmakeMove(pos, m);
   }
 }
 
@@ -122,6 +124,7 @@ TEST_F(SearchResultTest, SameStateGivesSameSearch) {
 }
 
 TEST_F(SearchResultTest, SingleNodes) {
+  Position& pos = testEngine().pos;
   struct Case {
     const char* name;
     const char* position;  // argument text of the position command
@@ -137,25 +140,25 @@ TEST_F(SearchResultTest, SingleNodes) {
   };
   for (const Case& c : cases) {
     forgetLearning();
-    positionCommand(c.position);
-    initSearch();
+    positionCommand(pos, c.position);
+    initSearch(pos);
     stopTime = currentTimeMs() + 100000000u;
     // Search this position as if it were deep in a tree.
     Ply[c.ply].moveListStart = Ply[0].moveListStart;
-    Ply[c.ply].material = Ply[0].material;
-    searchPly = c.ply;
+    pos.searchPly = c.ply;
     nodeCount = 1;  // away from a poll
-    const int score = search(30, -1000, 1000, 1);
-    EXPECT_EQ(searchPly, c.ply);
-    searchPly = 0;
+    const int score = search(pos, 30, -1000, 1000, 1);
+    EXPECT_EQ(pos.searchPly, c.ply);
+    pos.searchPly = 0;
     EXPECT_EQ(score, c.expected) << c.name;
     EXPECT_EQ(nodeCount, c.counted ? 2 : 1) << c.name;
-    const HashEntry& e = hashEntryFor(Pos.key);
-    EXPECT_NE(e.keyLow, static_cast<std::uint32_t>(Pos.key)) << c.name << ": nothing is stored";
+    const HashEntry& e = hashEntryFor(pos.key);
+    EXPECT_NE(e.keyLow, static_cast<std::uint32_t>(pos.key)) << c.name << ": nothing is stored";
   }
 }
 
 TEST_F(SearchResultTest, ProgressLineForms) {
+  Position& pos = testEngine().pos;
   struct Case {
     bool uci;
     int score;
@@ -171,7 +174,7 @@ TEST_F(SearchResultTest, ProgressLineForms) {
       {false, 32766, "  7   32766    "},
   };
   setPosition(START_FEN);
-  initSearch();
+  initSearch(pos);
   const Move line[] = {moveFromText("e2e4"), 0x1111, 0x2222, 0x3333};
   for (int i = 0; i < 4; ++i) pvTable[0][i] = line[i];
   pvTable[0][4] = 0x4444;  // past the current line: an older line's move
