@@ -12,16 +12,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!positionIsConsistent(pos)) __builtin_trap();
   pos.searchPly = 0;
   evaluate(pos);
-  if (kingInCheck(pos, pos.side))
-    generateEvasions(pos);
-  else
-    generateCaptures(pos);
-  generateMoves(pos);
-  for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) {
+  static MoveList list, replies;  // static: too large for the stack
+  if (kingInCheck(pos, pos.side)) {
+    generateEvasions(pos, currentAttackMap[pos.xside], list.data());
+    generateEvasions(pos, list.data());
+  } else {
+    generateCaptures(pos, list.data());
+  }
+  const MoveEntry* end = generateMoves(pos, list.data());
+  for (const MoveEntry* e = list.data(); e != end; ++e) {
     makeMove(pos, e->move);
     if (!kingInCheck(pos, pos.xside)) {
       evaluate(pos);
-      generateMoves(pos);
+      generateMoves(pos, replies.data());
     }
     unmakeMove(pos, e->move);
     if (!positionIsConsistent(pos)) __builtin_trap();

@@ -23,11 +23,8 @@ Position& loadFen(const char* fen) {
 
 std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency) {
   if (depth == 0) return 1;
-  generateMoves(pos);
-  const int p = pos.searchPly;
   std::uint64_t total = 0;
-  for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
-    const Move m = e->move;
+  for (const Move m : generatedMoves(pos, generateMoves)) {
     makeMove(pos, m);
     if (checkConsistency && !positionIsConsistent(pos)) {
       ADD_FAILURE() << "inconsistent after " << moveToText(m).text;
@@ -38,10 +35,16 @@ std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency) {
   return total;
 }
 
-std::vector<std::string> listTexts(const Position& pos) {
+std::vector<Move> generatedMoves(const Position& pos, Generator gen) {
+  static MoveList list;  // static: one list is all a test needs at a time
+  std::vector<Move> out;
+  for (const MoveEntry *e = list.data(), *end = gen(pos, list.data()); e != end; ++e) out.push_back(e->move);
+  return out;
+}
+
+std::vector<std::string> moveTexts(const std::vector<Move>& moves) {
   std::vector<std::string> out;
-  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e)
-    out.emplace_back(moveToText(e->move).text);
+  for (const Move m : moves) out.emplace_back(moveToText(m).text);
   return out;
 }
 

@@ -18,8 +18,11 @@ Position& loadFen(const char* fen);
 // Leaf count of the legal move tree (a move is legal when it does not leave
 // the mover's king attacked); optionally checks the position after each move.
 std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency = false);
-// The moves of the current list at searchPly as coordinate texts.
-std::vector<std::string> listTexts(const Position& pos);
+// The moves a generator produces in the position, in order.
+using Generator = MoveEntry* (*)(const Position&, MoveEntry*);
+std::vector<Move> generatedMoves(const Position& pos, Generator gen);
+// Coordinate texts of moves.
+std::vector<std::string> moveTexts(const std::vector<Move>& moves);
 // Squares of a piece list in list order, as names like "e1".
 std::vector<std::string> listSquares(const Position& pos, int code);
 std::string squareName(int s);

@@ -10,10 +10,11 @@
 
 static std::uint64_t walk(Position& pos, int depth) {
   if (depth == 0) return 1;
-  generateMoves(pos);
-  const int p = pos.searchPly;
+  static std::array<MoveEntry, MOVE_STACK_SIZE> stack;  // static: too large for the stack
+  MoveEntry* const list = stack.data() + pos.searchPly * MAX_MOVES_PER_PLY;
+  MoveEntry* const end = generateMoves(pos, list);
   std::uint64_t total = 0;
-  for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
+  for (const MoveEntry* e = list; e != end; ++e) {
     makeMove(pos, e->move);
     if (!kingInCheck(pos, pos.xside)) total += walk(pos, depth - 1);
     unmakeMove(pos, e->move);

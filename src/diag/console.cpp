@@ -119,9 +119,9 @@ void handleDebugCommand(Position& pos, const char* word) {
     evaluate(pos);
     std::printf("hung value: %d\n", hungValue(pos, pos.side));
   } else if (strEqualNoCase(word, "moves") == 0) {
-    Ply[pos.searchPly].moveListStart = 0;
-    generateMoves(pos);
-    for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e) {
+    MoveList list;
+    const MoveEntry* end = generateMoves(pos, list.data());
+    for (const MoveEntry* e = list.data(); e != end; ++e) {
       printMove(e->move);
       if (givesCheck(pos, e->move)) std::printf("+");
       std::printf("\n");
@@ -129,22 +129,22 @@ void handleDebugCommand(Position& pos, const char* word) {
   } else if (strEqualNoCase(word, "evasions") == 0) {
     pos.searchPly = 0;
     std::printf("generating evasions ... \n");
-    generateEvasions(pos);
-    for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) {
+    MoveList list;
+    const MoveEntry* end = generateEvasions(pos, currentAttackMap[pos.xside], list.data());
+    for (const MoveEntry* e = list.data(); e != end; ++e) {
       printMove(e->move);
       std::printf("\n");
     }
   } else if (strEqualNoCase(word, "captures") == 0) {
-    Ply[pos.searchPly].moveListStart = 0;
     std::printf("generating captures ... \n");
     evaluate(pos);
-    generateCaptures(pos);
-    for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e) {
+    MoveList list;
+    const MoveEntry* end = generateCaptures(pos, list.data());
+    for (const MoveEntry* e = list.data(); e != end; ++e) {
       const int v = exchangeValue(pos, e->move);
       std::printf(" %s (%d)\n", moveToText(e->move).text, v);
     }
   } else if (strEqualNoCase(word, "move") == 0) {
-    Ply[pos.searchPly].moveListStart = 0;
     if (playGameMove(pos, rest) == 0) std::printf("illegal move: %s\n", rest);
   } else if (strEqualNoCase(word, "setboard") == 0) {
     if (!setupFen(pos, rest)) std::printf("FEN error \n");

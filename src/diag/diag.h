@@ -1,13 +1,16 @@
 // Developers' console commands, perft and the benchmark.
 #pragma once
 
+#include <cstdint>
+
 #include "position/position.h"
 
 // Runs a console command; any other word plays the line as a move.
 void handleDebugCommand(Position& pos, const char* word);
 
-// Counts the legal move tree below the current position into nodeCount.
-void perft(Position& pos, int depth);
+// The number of legal moves made in the tree below the position, at every
+// level down to depth; the move lists go from list on.
+std::uint64_t perft(Position& pos, int depth, MoveEntry* list);
 // The "perft" command on its argument text.
 void perftCommand(Position& pos, const char* args);
 

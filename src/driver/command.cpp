@@ -162,8 +162,8 @@ void engineExit(int status) {
 void initEngine(Position& pos) {
   pos.searchPly = 0;
   engineFlags = 0;
-  Ply[0].moveListStart = 0;
-  Ply[1].moveListStart = 0;
+  moveListStart[0] = 0;
+  moveListStart[1] = 0;
   maxDepth = 50;
   resetPosition(pos);
   allocateDefaultHashTable();

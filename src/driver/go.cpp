@@ -25,8 +25,9 @@ Move ponderMove(Position& pos, Move best) {
   pos.searchPly = 0;
   makeMove(pos, best);
   bool legal = false;
-  generateMoves(pos);
-  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e) {
+  MoveList list;
+  const MoveEntry* end = generateMoves(pos, list.data());
+  for (const MoveEntry* e = list.data(); e != end; ++e) {
     if (e->move != reply) continue;
     makeMove(pos, reply);
     legal = !kingInCheck(pos, pos.xside);

@@ -1,5 +1,46 @@
-// The legality shortcuts: tests that look at one line instead of every attacker.
+// Check prediction before a move, and the legality shortcuts: tests that look
+// at one line instead of every attacker.
 #include "movegen/movegen.h"
+
+namespace {
+
+// First square from `from` along step that is neither empty nor `vacated`.
+inline int firstOccupied(const Board& board, int from, int step, int vacated) {
+  int s = from + step;
+  while (board[s] == EMPTY || s == vacated) s += step;
+  return s;
+}
+
+}  // namespace
+
+bool givesCheck(const Position& pos, Move m) {
+  const int side = pos.side;
+  const int king = kingSquare(pos, pos.xside);
+  const int from = moveOrigin(m);
+  const int to = moveTarget(m);
+  const int piece = (m & MOVE_PROMO_ANY) ? promotionKind(m) : pos.board[from];
+
+  // Direct check by the piece on its new square.
+  const Relation& direct = SquareRelation[king][to];
+  if (direct.flags & RelationMask[piece]) {
+    const int kind = kindOf(piece);
+    if (kind == PAWN || kind == KNIGHT || kind == KING) return true;
+    if (firstOccupied(pos.board, to, SquareRelation[to][king].step, from) == king) return true;
+  }
+
+  // Discovered check: the piece leaves a line through the king.
+  const Relation& line = SquareRelation[king][from];
+  if (line.step == direct.step) return false;
+  if (line.flags & REL_DIAG) {
+    const int s = pos.board[firstOccupied(pos.board, king, line.step, from)];
+    if (s == pieceCode(side, BISHOP) || s == pieceCode(side, QUEEN)) return true;
+  }
+  if (line.flags & REL_ORTH) {
+    const int s = pos.board[firstOccupied(pos.board, king, line.step, from)];
+    if (s == pieceCode(side, ROOK) || s == pieceCode(side, QUEEN)) return true;
+  }
+  return false;
+}
 
 bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck) {
   const int mover = pos.xside;

@@ -1,4 +1,4 @@
-// Pseudo-legal move generation into the shared move stack.
+// Pseudo-legal moves and the capture set.
 #include "movegen/emit.h"
 #include "movegen/movegen.h"
 
@@ -51,11 +51,10 @@ void addSliderMoves(const Position& pos, MoveEntry*& out, int code, int opponent
 
 }  // namespace
 
-void generateMoves(const Position& pos) {
+MoveEntry* generateMoves(const Position& pos, MoveEntry* out) {
   const Board& board = pos.board;
   const int side = pos.side;
   const int opponent = pos.xside;
-  MoveEntry* out = listBegin(pos.searchPly);
 
   const int king = kingSquare(pos, side);
   for (const std::int32_t* d = KingDirections.data(); *d; ++d) addStep(board, out, king, king + *d, opponent);
@@ -87,14 +86,13 @@ void generateMoves(const Position& pos) {
   addSliderMoves(pos, out, pieceCode(side, ROOK), opponent, false);
   addSliderMoves(pos, out, pieceCode(side, QUEEN), opponent, false);
 
-  Ply[pos.searchPly + 1].moveListStart = static_cast<std::int32_t>(out - MoveStack.data());
+  return out;
 }
 
-void generateCaptures(const Position& pos) {
+MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
   const Board& board = pos.board;
   const int side = pos.side;
   const int opponent = pos.xside;
-  MoveEntry* out = listBegin(pos.searchPly);
 
   const int king = kingSquare(pos, side);
   for (const std::int32_t* d = KingDirections.data(); *d; ++d)
@@ -123,5 +121,5 @@ void generateCaptures(const Position& pos) {
     if (r == 6 && board[t] == EMPTY) add(out, s, t, MOVE_PAWN | MOVE_PROMO_QUEEN);
   }
 
-  Ply[pos.searchPly + 1].moveListStart = static_cast<std::int32_t>(out - MoveStack.data());
+  return out;
 }

@@ -1,5 +1,5 @@
-// Pseudo-legal move generation, check evasions, the legality shortcuts and
-// moves read from text.
+// Pseudo-legal move generation, check evasions, check prediction, the
+// legality shortcuts and moves read from text.
 #pragma once
 
 #include <array>
@@ -7,6 +7,31 @@
 
 #include "position/position.h"
 
+// Room for the moves of one position.
+using MoveList = std::array<MoveEntry, MAX_MOVES_PER_PLY>;
+
+// The generators append the pseudo-legal moves of the side to move from out
+// on, in their fixed order, and return the end of the list.
+// Every move of the side to move.
+MoveEntry* generateMoves(const Position& pos, MoveEntry* out);
+// The quiescence set: captures, with promotions to a queen only.
+MoveEntry* generateCaptures(const Position& pos, MoveEntry* out);
+
+// Per square: the number of checking lines through it (the checker's own
+// square included), the squares on which a non-king move meets a check.
+using CheckMarks = std::array<std::uint8_t, 128>;
+// Number of pieces checking the side to move; fills marks.
+int findCheckers(const Position& pos, CheckMarks& marks);
+// King steps to squares the opponent does not attack and, in single check,
+// moves landing on a marked square. enemyAttacks is the opponent's attack
+// map of this position (square 0 first, non-zero for an attacked square);
+// without it each king step is tested with isAttacked, to the same result.
+MoveEntry* generateEvasions(const Position& pos, const std::uint8_t* enemyAttacks, MoveEntry* out);
+MoveEntry* generateEvasions(const Position& pos, MoveEntry* out);
+
+// Before the move: true when it will give check, directly or by uncovering
+// a line (the rook of a castling move is not looked at).
+bool givesCheck(const Position& pos, Move m);
 // After makeMove(m): true when the side that moved left its king attacked.
 // wasInCheck tells whether it was in check before the move; out of check a
 // move other than a king move or en passant can only open the one line
@@ -16,25 +41,9 @@ bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck);
 // move nor en passant: true when the moving piece is pinned and leaves its line.
 bool movesPinnedPiece(const Position& pos, Move m);
 
-// Append the pseudo-legal moves (all, or the quiescence capture set) of the
-// side to move to the list of searchPly and set the next ply's list start.
-void generateMoves(const Position& pos);
-void generateCaptures(const Position& pos);
-
-// Squares on which a non-king move meets the current check (counts per square).
-inline std::array<std::uint8_t, 128> CheckMarks{};
-// Number of pieces checking the side to move; fills CheckMarks.
-int findCheckers(const Position& pos);
-// King steps to squares the opponent's current attack map leaves free and, in
-// single check, moves landing on a marked square. Needs an evaluated node.
-void generateEvasions(const Position& pos);
-
-// The move list of ply p: MoveStack[Ply[p].moveListStart .. Ply[p + 1].moveListStart).
-inline MoveEntry* listBegin(int p) { return MoveStack.data() + Ply[p].moveListStart; }
-inline MoveEntry* listEnd(int p) { return MoveStack.data() + Ply[p + 1].moveListStart; }
-
 // The generated move named by the first characters of text, or 0.
 Move textToMove(const Position& pos, const char* text);
 // Plays a move read from text as a game move: refused (0) when it names no
-// generated move, leaves the mover in check, or the game history is full.
+// generated move, leaves the mover in check, or the game history or the undo
+// records are full.
 Move playGameMove(Position& pos, const char* text);

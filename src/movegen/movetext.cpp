@@ -22,8 +22,9 @@ Move textToMove(const Position& pos, const char* text) {
     case 'N': key |= MOVE_PROMO_KNIGHT; break;
     default: break;
   }
-  generateMoves(pos);
-  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e)
+  MoveList list;
+  const MoveEntry* end = generateMoves(pos, list.data());
+  for (const MoveEntry* e = list.data(); e != end; ++e)
     if ((e->move & MOVE_IDENTITY_MASK) == key) return e->move;
   return 0;
 }

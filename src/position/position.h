@@ -202,8 +202,8 @@ struct Position {
   bool operator==(const Position&) const = default;
 };
 
-// Per-ply records of the search: move-list bounds, killers and the
-// evaluation's piece counters, indexed by searchPly.
+// Per-ply records of the search: killers and the evaluation's piece
+// counters, indexed by searchPly.
 struct PlyRecord {
   std::array<std::int32_t, 2> pawnCount;
   std::array<std::int32_t, 2> knightCount;
@@ -214,10 +214,8 @@ struct PlyRecord {
   Move killer1;
   Move killer2;
   Move mateKiller;
-  std::int32_t moveListStart;  // index into MoveStack
 };
-inline std::array<MoveEntry, MOVE_STACK_SIZE> MoveStack{};  // move lists of all plies
-inline std::array<PlyRecord, MAX_PLY + 1> Ply{};            // one spare for the next-ply start
+inline std::array<PlyRecord, MAX_PLY + 1> Ply{};
 
 inline int firstOfList(const Position& pos, int code) { return pos.lists[LIST_HEAD + code].next; }
 inline int kingSquare(const Position& pos, int colour) {

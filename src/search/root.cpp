@@ -44,7 +44,7 @@ int rootSearch(Position& pos, int depth, int alpha, int beta) {
   rootMoveCount = 0;
   pvLength[0] = 0;
   evaluate(pos);
-  generateMoves(pos);
+  setListEnd(0, generateMoves(pos, listBegin(0)));
   scoreMoves(pos, pvTable[0][0]);
 
   // 5: every legal move, the first with the full window.

@@ -51,11 +51,11 @@ int quiesce(Position& pos, int alpha, int beta) {
   // 8: in check every evasion, else captures that do not lose material.
   const bool inCheck = sideToMoveInCheck(pos);
   if (inCheck) {
-    generateEvasions(pos);
+    setListEnd(ply, generateEvasions(pos, currentAttackMap[pos.xside], listBegin(ply)));
     if (listBegin(ply) == listEnd(ply)) return ply - MATE_SCORE;
     scoreMoves(pos, 0);
   } else {
-    generateCaptures(pos);
+    setListEnd(ply, generateCaptures(pos, listBegin(ply)));
     scoreCaptures(pos);
   }
   // 9: best first; a cutoff returns the cutting score.
@@ -110,7 +110,7 @@ int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
       depth >= NULL_MIN_DEPTH) {
     const int reduction = pos.material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
     makeNullMove(pos);
-    Ply[ply + 1].moveListStart = Ply[ply].moveListStart;
+    moveListStart[ply + 1] = moveListStart[ply];
     const int score = -search(pos, depth - reduction, -beta, -beta + 1, 0);
     unmakeNullMove(pos);
     if (score >= beta) return score;
@@ -122,9 +122,9 @@ int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
 
   // 10-11: generate and order.
   if (inCheck)
-    generateEvasions(pos);
+    setListEnd(ply, generateEvasions(pos, currentAttackMap[pos.xside], listBegin(ply)));
   else
-    generateMoves(pos);
+    setListEnd(ply, generateMoves(pos, listBegin(ply)));
   scoreMoves(pos, probe.hashMove);
 
   // 12: the move loop.

@@ -52,6 +52,19 @@ ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta);
 void storeHash(const Position& pos, int depth, int score, std::uint32_t bound, Move move);
 
 // ---------------------------------------------------------------------------
+// Move lists of all plies
+// ---------------------------------------------------------------------------
+
+inline std::array<MoveEntry, MOVE_STACK_SIZE> MoveStack{};
+// Ply p's list is MoveStack[moveListStart[p] .. moveListStart[p + 1]).
+inline std::array<std::int32_t, MAX_PLY + 1> moveListStart{};
+inline MoveEntry* listBegin(int p) { return MoveStack.data() + moveListStart[p]; }
+inline MoveEntry* listEnd(int p) { return MoveStack.data() + moveListStart[p + 1]; }
+inline void setListEnd(int p, const MoveEntry* end) {
+  moveListStart[p + 1] = static_cast<std::int32_t>(end - MoveStack.data());
+}
+
+// ---------------------------------------------------------------------------
 // Move ordering
 // ---------------------------------------------------------------------------
 
@@ -84,7 +97,6 @@ inline std::int32_t maxply = 0;
 // interrupted iteration, which resets pvLength[0].
 inline std::int32_t rootLineLength = 0;
 
-bool givesCheck(const Position& pos, Move m);
 int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat);
 
 int quiesce(Position& pos, int alpha, int beta);

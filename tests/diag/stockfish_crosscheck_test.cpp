@@ -11,6 +11,7 @@
 
 #include "diag/diag.h"
 #include "driver/driver.h"
+#include "search/search.h"
 #include "test_util.h"
 
 namespace {
@@ -19,11 +20,10 @@ constexpr const char* STOCKFISH = "/usr/games/stockfish";
 
 std::vector<Move> legalMoves(Position& pos) {
   std::vector<Move> out;
-  generateMoves(pos);
-  for (const MoveEntry* e = listBegin(pos.searchPly); e != listEnd(pos.searchPly); ++e) {
-    makeMove(pos, e->move);
-    if (!kingInCheck(pos, pos.xside)) out.push_back(e->move);
-    unmakeMove(pos, e->move);
+  for (const Move m : generatedMoves(pos, generateMoves)) {
+    makeMove(pos, m);
+    if (!kingInCheck(pos, pos.xside)) out.push_back(m);
+    unmakeMove(pos, m);
   }
   return out;
 }
@@ -101,9 +101,7 @@ Reference askStockfish(const std::vector<std::string>& fens, int maxDepth) {
 
 std::uint64_t enginePerft(Position& pos, int depth) {
   pos.searchPly = 0;
-  nodeCount = 0;
-  perft(pos, depth);
-  return static_cast<std::uint64_t>(nodeCount);
+  return perft(pos, depth, MoveStack.data());
 }
 
 TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {

@@ -119,9 +119,7 @@ TEST(AttackMaps, DeeperPlyLeavesShallowerMapsAlone) {
   ASSERT_TRUE(load(KIWIPETE));
   evaluate(pos);
   const auto before = AttackMaps[0];
-  generateMoves(pos);
-  std::vector<Move> moves;
-  for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) moves.push_back(e->move);
+  const std::vector<Move> moves = generatedMoves(pos, generateMoves);
   ASSERT_FALSE(moves.empty());
   for (Move m : moves) {
     makeMove(pos, m);

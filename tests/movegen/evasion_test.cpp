@@ -8,12 +8,20 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Evaluates (the king filter reads the attack maps) and lists the evasions.
-Texts evasions(const char* fen) {
-  Position& pos = loadFen(fen);
+// The evasions of the position with the king filter of the evaluation's
+// attack map; the filter by the attack test must give the same list.
+Texts evasions(const Position& pos) {
   evaluate(pos);
-  generateEvasions(pos);
-  return listTexts(pos);
+  MoveList list;
+  std::vector<Move> moves;
+  for (const MoveEntry *e = list.data(),
+                       *end = generateEvasions(pos, currentAttackMap[pos.xside], list.data());
+       e != end; ++e)
+    moves.push_back(e->move);
+  const Texts withMap = moveTexts(moves);
+  const Texts withAttackTest = moveTexts(generatedMoves(pos, generateEvasions));
+  EXPECT_EQ(withMap, withAttackTest) << currentFen(pos);
+  return withMap;
 }
 
 TEST(Evasions, CandidateLists) {
@@ -46,8 +54,9 @@ TEST(Evasions, CandidateLists) {
       {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", 0, {"e1d1", "e1f1", "e1e2", "e1d2", "e1f2"}},
   };
   for (const Case& c : cases) {
-    const Texts got = evasions(c.fen);
-    EXPECT_EQ(findCheckers(pos), c.checkers) << c.fen;
+    const Texts got = evasions(loadFen(c.fen));
+    CheckMarks marks;
+    EXPECT_EQ(findCheckers(pos, marks), c.checkers) << c.fen;
     EXPECT_EQ(got, c.moves) << c.fen;
   }
 }
@@ -55,16 +64,17 @@ TEST(Evasions, CandidateLists) {
 TEST(Evasions, MarksCoverTheCheckingLine) {
   Position& pos = testEngine().pos;
   loadFen("4k3/8/8/8/8/2b5/8/4K3 w - - 0 1");
-  EXPECT_EQ(findCheckers(pos), 1);
+  CheckMarks marks;
+  EXPECT_EQ(findCheckers(pos, marks), 1);
   for (int s = 0; s < 128; ++s) {
     const bool onLine = s == squareFromName("d2") || s == squareFromName("c3");
-    EXPECT_EQ(CheckMarks[s] != 0, onLine) << squareName(s);
+    EXPECT_EQ(marks[s] != 0, onLine) << squareName(s);
   }
   // Two checkers on one square would count twice; here two lines share none.
   loadFen("k3r3/8/8/8/8/3n4/8/4K3 w - - 0 1");
-  EXPECT_EQ(findCheckers(pos), 2);
-  EXPECT_EQ(CheckMarks[squareFromName("d3")], 1);
-  EXPECT_EQ(CheckMarks[squareFromName("e5")], 1);
+  EXPECT_EQ(findCheckers(pos, marks), 2);
+  EXPECT_EQ(marks[squareFromName("d3")], 1);
+  EXPECT_EQ(marks[squareFromName("e5")], 1);
 }
 
 TEST(Evasions, EnPassantOfTheCheckingPawn) {
@@ -72,17 +82,13 @@ TEST(Evasions, EnPassantOfTheCheckingPawn) {
   loadFen("4k3/4p3/8/3P4/3K4/8/8/8 b - - 0 1");
   makeMove(pos, textToMove(pos, "e7e5"));
   pos.searchPly = 0;
-  evaluate(pos);
-  EXPECT_EQ(findCheckers(pos), 1);
-  generateEvasions(pos);
-  const Texts got = listTexts(pos);
+  CheckMarks marks;
+  EXPECT_EQ(findCheckers(pos, marks), 1);
+  const Texts got = evasions(pos);
   EXPECT_NE(std::find(got.begin(), got.end(), "d5e6"), got.end());
   EXPECT_NE(std::find(got.begin(), got.end(), "d4e5"), got.end());  // the king takes it too
   // En passant is also produced on an unmarked square when nothing checks.
-  loadFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-  evaluate(pos);
-  generateEvasions(pos);
-  const Texts quiet = listTexts(pos);
+  const Texts quiet = evasions(loadFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"));
   EXPECT_NE(std::find(quiet.begin(), quiet.end(), "e5d6"), quiet.end());
 }
 
@@ -95,20 +101,17 @@ TEST(Evasions, LegalSubsetEqualsFullGenerator) {
       "8/8/8/2k5/3Pp3/8/8/4K3 b - d3 0 1",     "4k3/8/8/8/1b6/8/8/3QK3 w - - 0 1",
   };
   for (const char* fen : fens) {
-    auto legal = [&pos](void (*gen)(const Position&)) {
-      gen(pos);
+    auto legal = [&pos](Generator gen) {
       Texts out;
-      const int p = pos.searchPly;
-      for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
-        makeMove(pos, e->move);
-        if (!kingInCheck(pos, pos.xside)) out.emplace_back(moveToText(e->move).text);
-        unmakeMove(pos, e->move);
+      for (const Move m : generatedMoves(pos, gen)) {
+        makeMove(pos, m);
+        if (!kingInCheck(pos, pos.xside)) out.emplace_back(moveToText(m).text);
+        unmakeMove(pos, m);
       }
       std::sort(out.begin(), out.end());
       return out;
     };
     loadFen(fen);
-    evaluate(pos);
     const Texts fromEvasions = legal(generateEvasions);
     const Texts fromAll = legal(generateMoves);
     EXPECT_TRUE(kingInCheck(pos, pos.side)) << fen;

@@ -8,11 +8,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-Texts generated(const char* fen, void (*gen)(const Position&)) {
-  Position& pos = loadFen(fen);
-  gen(pos);
-  return listTexts(pos);
-}
+Texts generated(const char* fen, Generator gen) { return moveTexts(generatedMoves(loadFen(fen), gen)); }
 
 bool contains(const Texts& t, const char* m) { return std::find(t.begin(), t.end(), m) != t.end(); }
 
@@ -70,13 +66,10 @@ TEST(Generate, PawnPushesAndEnPassant) {
   loadFen("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1");
   makeMove(pos, textToMove(pos, "d7d5"));
   pos.searchPly = 0;
-  generateMoves(pos);
-  bool found = false;
-  for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
-    if (e->move == makeMoveValue(0x44, 0x53, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT)) found = true;
-  EXPECT_TRUE(found);
-  generateCaptures(pos);
-  EXPECT_EQ(listTexts(pos), (Texts{"e5d6"}));
+  const std::vector<Move> all = generatedMoves(pos, generateMoves);
+  const Move ep = makeMoveValue(0x44, 0x53, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
+  EXPECT_NE(std::find(all.begin(), all.end(), ep), all.end());
+  EXPECT_EQ(generatedMoves(pos, generateCaptures), (std::vector<Move>{ep}));
 }
 
 TEST(Generate, PseudoLegalMovesIncluded) {

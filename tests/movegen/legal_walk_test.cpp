@@ -59,14 +59,13 @@ TEST(LegalWalk, MakeUnmakeRestoresEverything) {
   Position& pos = testEngine().pos;
   for (const WalkCase& c : walkCases()) {
     loadFen(c.fen);
-    generateMoves(pos);
     const Position before = pos;
-    for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e) {
-      makeMove(pos, e->move);
+    for (const Move m : generatedMoves(pos, generateMoves)) {
+      makeMove(pos, m);
       EXPECT_EQ(pos.searchPly, 1);
       EXPECT_EQ(pos.gamePly, before.gamePly + 1);
-      unmakeMove(pos, e->move);
-      const std::string text = moveToText(e->move).text;
+      unmakeMove(pos, m);
+      const std::string text = moveToText(m).text;
       // The lists may come back in another order, holding the same squares.
       EXPECT_TRUE(sameState(pos, before, true)) << c.fen << " " << text;
       EXPECT_TRUE(positionIsConsistent(pos)) << text;

@@ -9,16 +9,13 @@ namespace {
 // one legal move later: the one-line test after the move and the pin test
 // before it give the full test's answer.
 void compareAll(Position& pos, int depth, int& compared) {
-  const bool inCheck = kingInCheck(pos, pos.side) != 0;
-  generateMoves(pos);
-  const int p = pos.searchPly;
+  const bool inCheck = kingInCheck(pos, pos.side);
   const int king = kingSquare(pos, pos.side);
-  for (const MoveEntry* e = listBegin(p); e != listEnd(p); ++e) {
-    const Move m = e->move;
+  for (const Move m : generatedMoves(pos, generateMoves)) {
     const bool shortcut = !inCheck && !(m & MOVE_EN_PASSANT) && moveOrigin(m) != king;
-    const int pinned = shortcut ? movesPinnedPiece(pos, m) : -1;
+    const bool pinned = shortcut && movesPinnedPiece(pos, m);
     makeMove(pos, m);
-    const int full = kingInCheck(pos, pos.xside);
+    const bool full = kingInCheck(pos, pos.xside);
     EXPECT_EQ(moverLeftInCheck(pos, m, inCheck), full) << currentFen(pos) << " " << moveToText(m).text;
     if (shortcut) {
       EXPECT_EQ(pinned, full) << moveToText(m).text;

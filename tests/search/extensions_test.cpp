@@ -104,9 +104,9 @@ TEST_F(ExtensionTest, ExtensionRules) {
     const Move m = moveFromText(c.move);
     evaluate(pos);
     if (currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0)
-      generateEvasions(pos);
+      setListEnd(0, generateEvasions(pos, currentAttackMap[pos.xside], listBegin(0)));
     else
-      generateMoves(pos);
+      setListEnd(0, generateMoves(pos, listBegin(0)));
     const bool gc = givesCheck(pos, m);
     extensionCount = {};
     makeMove(pos, m);

@@ -71,7 +71,7 @@ TEST_F(OrderingTest, FullSchemeBands) {
     History[WHITE][moveOrigin(m)][moveTarget(m)] = c.history;
     historyMax = c.historyMax;
     evaluate(pos);
-    generateMoves(pos);
+    setListEnd(0, generateMoves(pos, listBegin(0)));
     scoreMoves(pos, hash);
     EXPECT_EQ(scoreOf(c.move), c.expected) << c.name;
   }
@@ -97,7 +97,7 @@ TEST_F(OrderingTest, CaptureScheme) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
     evaluate(pos);
-    generateCaptures(pos);
+    setListEnd(0, generateCaptures(pos, listBegin(0)));
     scoreCaptures(pos);
     int score = -2;
     for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
@@ -108,15 +108,15 @@ TEST_F(OrderingTest, CaptureScheme) {
 
 TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
   Position& pos = testEngine().pos;
-  Ply[0].moveListStart = 0;
+  moveListStart[0] = 0;
   const std::int32_t scores[] = {5, 7, 7, -1, 3, -9};
   for (int i = 0; i < 6; ++i) MoveStack[i] = {static_cast<Move>(100 + i), scores[i]};
-  Ply[1].moveListStart = 6;
+  moveListStart[1] = 6;
   pos.searchPly = 0;
   const Move expected[] = {101, 102, 100, 104, 0, 0};
   for (Move e : expected) EXPECT_EQ(pickMove(pos), e);
   for (int i = 0; i < 6; ++i) EXPECT_LE(MoveStack[i].score, -1);
-  Ply[1].moveListStart = 0;
+  moveListStart[1] = 0;
 }
 
 TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {

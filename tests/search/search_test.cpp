@@ -144,7 +144,7 @@ TEST_F(SearchResultTest, SingleNodes) {
     initSearch(pos);
     stopTime = currentTimeMs() + 100000000u;
     // Search this position as if it were deep in a tree.
-    Ply[c.ply].moveListStart = Ply[0].moveListStart;
+    moveListStart[c.ply] = moveListStart[0];
     pos.searchPly = c.ply;
     nodeCount = 1;  // away from a poll
     const int score = search(pos, 30, -1000, 1000, 1);
