@@ -5,7 +5,8 @@
 namespace {
 
 using movegen_emit::add;
-using movegen_emit::addPawnMove;
+using movegen_emit::addPawnMoves;
+using movegen_emit::PawnMoves;
 
 // Counts the checkers along one family of lines and marks their squares.
 int markLines(const Board& board, CheckMarks& marks, int king, const std::int32_t* dirs, int slider,
@@ -63,29 +64,7 @@ inline MoveEntry* addEvasions(const Position& pos, Attacked attacked, MoveEntry*
         }
     }
 
-    const std::int32_t* dirs = PawnDirections[side].data();
-    for (int s = firstOfList(pos, pieceCode(side, PAWN)); s < LIST_END; s = pos.lists[s].next) {
-      const int r = RelativeRank[side][s];
-      for (int i = 0; i < 2; ++i) {
-        const int t = s + dirs[i];
-        if (!isSquare(t)) continue;
-        if (marks[t]) {
-          if (colourOf(board[t]) == o) {
-            addPawnMove(out, s, t, MOVE_PAWN | MOVE_CAPTURE, r == 6);
-          }
-        } else if (t == pos.epSquare) {
-          add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
-        }
-      }
-      const int t = s + dirs[2];
-      if (board[t] == EMPTY) {
-        if (marks[t]) {
-          addPawnMove(out, s, t, MOVE_PAWN, r == 6);
-        }
-        const int t2 = t + dirs[2];
-        if (r == 1 && board[t2] == EMPTY && marks[t2]) add(out, s, t2, MOVE_PAWN);
-      }
-    }
+    addPawnMoves<PawnMoves::Evasions>(pos, out, &marks);
   }
   return out;
 }

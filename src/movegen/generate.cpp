@@ -5,7 +5,8 @@
 namespace {
 
 using movegen_emit::add;
-using movegen_emit::addPawnMove;
+using movegen_emit::addPawnMoves;
+using movegen_emit::PawnMoves;
 
 // Quiet move or capture by a non-pawn piece, as the target allows.
 inline void addStep(const Board& board, MoveEntry*& out, int from, int to, int opponent) {
@@ -16,24 +17,21 @@ inline void addStep(const Board& board, MoveEntry*& out, int from, int to, int o
     add(out, from, to, MOVE_CAPTURE);
 }
 
+// Castling on the back rank of colour, king side first; the colour is a
+// template argument so that every square is a constant.
+template <int colour>
 void addCastling(const Position& pos, MoveEntry*& out) {
+  constexpr int king = colour == WHITE ? SQ_E1 : SQ_E8;
+  constexpr int opponent = colour ^ 1;
+  constexpr int shift = 2 * colour;  // the rights of BLACK are those of WHITE two bits up
   const Board& board = pos.board;
   const int rights = pos.castleRights;
-  if (pos.side == WHITE) {
-    if ((rights & CASTLE_WK) && board[SQ_F1] == EMPTY && board[SQ_G1] == EMPTY &&
-        !isAttacked(pos, SQ_E1, BLACK) && !isAttacked(pos, SQ_F1, BLACK))
-      add(out, SQ_E1, SQ_G1, MOVE_CASTLE);
-    if ((rights & CASTLE_WQ) && board[SQ_B1] == EMPTY && board[SQ_C1] == EMPTY && board[SQ_D1] == EMPTY &&
-        !isAttacked(pos, SQ_E1, BLACK) && !isAttacked(pos, SQ_D1, BLACK))
-      add(out, SQ_E1, SQ_C1, MOVE_CASTLE);
-  } else {
-    if ((rights & CASTLE_BK) && board[SQ_F8] == EMPTY && board[SQ_G8] == EMPTY &&
-        !isAttacked(pos, SQ_E8, WHITE) && !isAttacked(pos, SQ_F8, WHITE))
-      add(out, SQ_E8, SQ_G8, MOVE_CASTLE);
-    if ((rights & CASTLE_BQ) && board[SQ_B8] == EMPTY && board[SQ_C8] == EMPTY && board[SQ_D8] == EMPTY &&
-        !isAttacked(pos, SQ_E8, WHITE) && !isAttacked(pos, SQ_D8, WHITE))
-      add(out, SQ_E8, SQ_C8, MOVE_CASTLE);
-  }
+  if ((rights & (CASTLE_WK << shift)) && board[king + 1] == EMPTY && board[king + 2] == EMPTY &&
+      !isAttacked(pos, king, opponent) && !isAttacked(pos, king + 1, opponent))
+    add(out, king, king + 2, MOVE_CASTLE);
+  if ((rights & (CASTLE_WQ << shift)) && board[king - 3] == EMPTY && board[king - 2] == EMPTY &&
+      board[king - 1] == EMPTY && !isAttacked(pos, king, opponent) && !isAttacked(pos, king - 1, opponent))
+    add(out, king, king - 2, MOVE_CASTLE);
 }
 
 void addSliderMoves(const Position& pos, MoveEntry*& out, int code, int opponent, bool capturesOnly) {
@@ -58,25 +56,12 @@ MoveEntry* generateMoves(const Position& pos, MoveEntry* out) {
 
   const int king = kingSquare(pos, side);
   for (const std::int32_t* d = KingDirections.data(); *d; ++d) addStep(board, out, king, king + *d, opponent);
-  addCastling(pos, out);
+  if (side == WHITE)
+    addCastling<WHITE>(pos, out);
+  else
+    addCastling<BLACK>(pos, out);
 
-  const std::int32_t* pawnDirs = PawnDirections[side].data();
-  for (int s = firstOfList(pos, pieceCode(side, PAWN)); s < LIST_END; s = pos.lists[s].next) {
-    const int r = RelativeRank[side][s];
-    for (int i = 0; i < 2; ++i) {
-      const int t = s + pawnDirs[i];
-      if (colourOf(board[t]) == opponent) {
-        addPawnMove(out, s, t, MOVE_PAWN | MOVE_CAPTURE, r == 6);
-      } else if (t == pos.epSquare) {
-        add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
-      }
-    }
-    const int t = s + pawnDirs[2];
-    if (board[t] == EMPTY) {
-      addPawnMove(out, s, t, MOVE_PAWN, r == 6);
-      if (r == 1 && board[t + pawnDirs[2]] == EMPTY) add(out, s, t + pawnDirs[2], MOVE_PAWN);
-    }
-  }
+  addPawnMoves<PawnMoves::All>(pos, out, nullptr);
 
   const int knight = pieceCode(side, KNIGHT);
   for (int s = firstOfList(pos, knight); s < LIST_END; s = pos.lists[s].next)
@@ -107,19 +92,7 @@ MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
   addSliderMoves(pos, out, pieceCode(side, ROOK), opponent, true);
   addSliderMoves(pos, out, pieceCode(side, QUEEN), opponent, true);
 
-  const std::int32_t* pawnDirs = PawnDirections[side].data();
-  for (int s = firstOfList(pos, pieceCode(side, PAWN)); s < LIST_END; s = pos.lists[s].next) {
-    const int r = RelativeRank[side][s];
-    for (int i = 0; i < 2; ++i) {
-      const int t = s + pawnDirs[i];
-      if (colourOf(board[t]) == opponent)
-        add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | (r == 6 ? MOVE_PROMO_QUEEN : 0));
-      else if (t == pos.epSquare)
-        add(out, s, t, MOVE_PAWN | MOVE_CAPTURE | MOVE_EN_PASSANT);
-    }
-    const int t = s + pawnDirs[2];
-    if (r == 6 && board[t] == EMPTY) add(out, s, t, MOVE_PAWN | MOVE_PROMO_QUEEN);
-  }
+  addPawnMoves<PawnMoves::Captures>(pos, out, nullptr);
 
   return out;
 }
