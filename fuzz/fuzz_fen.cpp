@@ -11,10 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!setupFen(pos, fen.c_str())) return 0;
   if (!positionIsConsistent(pos)) __builtin_trap();
   pos.searchPly = 0;
-  evaluate(pos);
-  static MoveList list, replies;  // static: too large for the stack
+  static EvalData ev;  // static: too large for the stack
+  static MoveList list, replies;
+  evaluate(pos, ev);
   if (kingInCheck(pos, pos.side)) {
-    generateEvasions(pos, currentAttackMap[pos.xside], list.data());
+    generateEvasions(pos, ev.currentAttackMap[pos.xside], list.data());
     generateEvasions(pos, list.data());
   } else {
     generateCaptures(pos, list.data());
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const MoveEntry* e = list.data(); e != end; ++e) {
     makeMove(pos, e->move);
     if (!kingInCheck(pos, pos.xside)) {
-      evaluate(pos);
+      evaluate(pos, ev);
       generateMoves(pos, replies.data());
     }
     unmakeMove(pos, e->move);

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "driver/driver.h"
+#include "search/search.h"
 
 TestEngine& testEngine() {
   static TestEngine engine;  // static: far too large for the stack
@@ -13,6 +14,8 @@ TestEngine& testEngine() {
   (void)started;
   return engine;
 }
+
+EvalData& testEval() { return Eval; }
 
 Position& loadFen(const char* fen) {
   Position& pos = testEngine().pos;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
 
@@ -13,6 +14,8 @@ struct TestEngine {
   Position pos;
 };
 TestEngine& testEngine();
+// The evaluation data the searches of the test process use.
+EvalData& testEval();
 // Sets up a FEN that must be accepted in the test position, at search ply 0.
 Position& loadFen(const char* fen);
 // Leaf count of the legal move tree (a move is legal when it does not leave

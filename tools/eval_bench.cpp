@@ -19,11 +19,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   static Position pos;  // static: far too large for the stack
+  static EvalData ev;
   initEngine(pos);
   if (!setupFen(pos, fens[which])) return 1;
   pos.searchPly = 0;
   long long sum = 0;
-  for (int i = 0; i < repeats; ++i) sum += evaluate(pos);
-  std::printf("%s: %d evaluations, score %d, sum %lld\n", fens[which], repeats, evaluate(pos), sum);
+  for (int i = 0; i < repeats; ++i) sum += evaluate(pos, ev);
+  std::printf("%s: %d evaluations, score %d, sum %lld\n", fens[which], repeats, evaluate(pos, ev), sum);
   return 0;
 }

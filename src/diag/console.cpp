@@ -58,7 +58,7 @@ void dumpLists(const Position& pos) {
 void dumpAttackMap(int colour) {
   for (int rank = 7; rank >= 0; --rank) {
     for (int file = 0; file < 8; ++file)
-      std::printf("%02x ", currentAttackMap[colour][makeSquare(file, rank)]);
+      std::printf("%02x ", Eval.currentAttackMap[colour][makeSquare(file, rank)]);
     std::printf("\n");
   }
 }
@@ -66,8 +66,8 @@ void dumpAttackMap(int colour) {
 // What the opponent wins by starting an exchange against the most valuable
 // piece of colour that the exchange table marks as losing, in centipawns.
 int hungValue(const Position& pos, int colour) {
-  const std::uint8_t* own = currentAttackMap[colour];
-  const std::uint8_t* opp = currentAttackMap[colour ^ 1];
+  const std::uint8_t* own = Eval.currentAttackMap[colour];
+  const std::uint8_t* opp = Eval.currentAttackMap[colour ^ 1];
   for (int kind : {QUEEN, ROOK, BISHOP, KNIGHT, PAWN}) {
     const int block = kind == KNIGHT ? BISHOP : kind;
     for (int s = firstOfList(pos, pieceCode(colour, kind)); s < LIST_END; s = pos.lists[s].next) {
@@ -96,7 +96,7 @@ void handleDebugCommand(Position& pos, const char* word) {
     dumpLists(pos);
   } else if (strEqualNoCase(word, "eval") == 0) {
     initSearch(pos);
-    evaluate(pos);
+    evaluate(pos, Eval);
   } else if (strEqualNoCase(word, "hint") == 0) {
     timedSearch(pos, 5000);
   } else if (strEqualNoCase(word, "think") == 0) {
@@ -109,14 +109,14 @@ void handleDebugCommand(Position& pos, const char* word) {
   } else if (strEqualNoCase(word, "perft") == 0) {
     perftCommand(pos, rest);
   } else if (strEqualNoCase(word, "attacks") == 0) {
-    evaluate(pos);
+    evaluate(pos, Eval);
     std::printf("white attacks\n");
     dumpAttackMap(WHITE);
     std::printf("\n");
     std::printf("black attacks\n");
     dumpAttackMap(BLACK);
   } else if (strEqualNoCase(word, "hung") == 0) {
-    evaluate(pos);
+    evaluate(pos, Eval);
     std::printf("hung value: %d\n", hungValue(pos, pos.side));
   } else if (strEqualNoCase(word, "moves") == 0) {
     MoveList list;
@@ -130,18 +130,18 @@ void handleDebugCommand(Position& pos, const char* word) {
     pos.searchPly = 0;
     std::printf("generating evasions ... \n");
     MoveList list;
-    const MoveEntry* end = generateEvasions(pos, currentAttackMap[pos.xside], list.data());
+    const MoveEntry* end = generateEvasions(pos, Eval.currentAttackMap[pos.xside], list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
       printMove(e->move);
       std::printf("\n");
     }
   } else if (strEqualNoCase(word, "captures") == 0) {
     std::printf("generating captures ... \n");
-    evaluate(pos);
+    evaluate(pos, Eval);
     MoveList list;
     const MoveEntry* end = generateCaptures(pos, list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
-      const int v = exchangeValue(pos, e->move);
+      const int v = exchangeValue(pos, Eval, e->move);
       std::printf(" %s (%d)\n", moveToText(e->move).text, v);
     }
   } else if (strEqualNoCase(word, "move") == 0) {

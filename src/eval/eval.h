@@ -21,13 +21,6 @@ constexpr std::uint8_t ATTACK_KING = 0x80;
 inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
     0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
-// Maps of all plies; square s of a map lives at s + 64, so any index from
-// -64 to 191 (every mark a piece on the board can make) is addressable.
-inline std::array<std::array<std::array<std::uint8_t, 256>, 2>, MAX_PLY> AttackMaps{};
-// Square 0 of the WHITE and BLACK maps of the ply evaluated last.
-inline std::array<std::uint8_t*, 2> currentAttackMap = {AttackMaps[0][WHITE].data() + 64,
-                                                        AttackMaps[0][BLACK].data() + 64};
-
 // Records one attack of class bit x. The count saturates at 7 so that an
 // eighth attacker never carries into the class bits.
 inline void recordAttack(std::uint8_t* map, int square, std::uint8_t x) {
@@ -35,10 +28,44 @@ inline void recordAttack(std::uint8_t* map, int square, std::uint8_t x) {
   map[square] = static_cast<std::uint8_t>((b | x) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
 }
 
+// ---------------------------------------------------------------------------
+// The evaluation's working data
+// ---------------------------------------------------------------------------
+
+struct EvalData {
+  // Maps of all plies, so that a node still has its own after its children
+  // have been evaluated; square s of a map lives at s + 64, so any index
+  // from -64 to 191 (every mark a piece on the board can make) is addressable.
+  std::array<std::array<std::array<std::uint8_t, 256>, 2>, MAX_PLY> attackMaps{};
+  // Square 0 of the WHITE and BLACK maps of the node evaluated last.
+  std::array<std::uint8_t*, 2> currentAttackMap = {attackMaps[0][WHITE].data() + 64,
+                                                   attackMaps[0][BLACK].data() + 64};
+
+  std::array<std::int32_t, 2> mgScore{};  // middle-game sums [WHITE, BLACK]
+  std::array<std::int32_t, 2> egScore{};  // end-game sums
+
+  // Per-file pawn data indexed by file + 1; entries 0 and 9 are guards.
+  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile{};  // pawns of a colour on the file
+  std::array<std::int16_t, 10> whiteRearmost{};               // lowest white pawn rank, 6 if none
+  std::array<std::int16_t, 10> blackRearmost{};               // highest black pawn rank, 1 if none
+
+  // Pieces of the position evaluated last, [WHITE, BLACK].
+  std::array<std::int32_t, 2> pawnCount{};
+  std::array<std::int32_t, 2> knightCount{};
+  std::array<std::int32_t, 2> bishopCount{};
+  std::array<std::int32_t, 2> rookCount{};
+  std::array<std::int32_t, 2> queenCount{};
+  std::array<std::int32_t, 2> pieceCount{};  // knights, bishops, rooks and queens
+
+  EvalData() = default;
+  EvalData(const EvalData&) = delete;  // currentAttackMap points into this object
+  EvalData& operator=(const EvalData&) = delete;
+};
+
 // Points currentAttackMap at the maps of ply p.
-inline void pointAttackMaps(int p) {
-  currentAttackMap[WHITE] = AttackMaps[p][WHITE].data() + 64;
-  currentAttackMap[BLACK] = AttackMaps[p][BLACK].data() + 64;
+inline void pointAttackMaps(EvalData& ev, int p) {
+  ev.currentAttackMap[WHITE] = ev.attackMaps[p][WHITE].data() + 64;
+  ev.currentAttackMap[BLACK] = ev.attackMaps[p][BLACK].data() + 64;
 }
 
 // ---------------------------------------------------------------------------
@@ -49,8 +76,8 @@ constexpr std::int32_t ENDGAME_MATERIAL = 2730;
 constexpr std::int32_t FULL_MATERIAL = 8460;
 
 // Score of the position for the side to move; builds the attack maps of its
-// searchPly and the piece counters of its PlyRecord.
-int evaluate(const Position& pos);
+// searchPly, points currentAttackMap at them and counts the pieces.
+int evaluate(const Position& pos, EvalData& ev);
 
 // ---------------------------------------------------------------------------
 // Static exchange table
@@ -90,17 +117,18 @@ inline constexpr std::array<std::uint8_t, 256> NextAttackByte = [] {
 }();
 
 // Outcome of every exchange on a square, one block per kind PAWN..KING,
-// indexed by the owner's byte + 256 * the capturing side's byte.
+// indexed by the owner's byte + 256 * the capturing side's byte. Filled once
+// by buildSeeTable and only read after.
 inline std::array<std::array<std::int8_t, 65536>, 6> SeeTable{};
 inline int seeEntry(int kind, int own, int opp) { return SeeTable[kind - 1][own + 256 * opp]; }
 
-// Fills SeeTable; called once at start-up.
+// Fills SeeTable; called once at start-up (far too much work for the compiler).
 void buildSeeTable();
 // The recursion behind the table.
 int swapGain(int capturer, int owner, int w);
 // Exchange estimate of a capture, in pawn units, from the mover's view;
-// reads the attack maps of the position before the move.
-int exchangeValue(const Position& pos, Move m);
+// reads the current attack maps, those of the position before the move.
+int exchangeValue(const Position& pos, const EvalData& ev, Move m);
 
 // ---------------------------------------------------------------------------
 // Evaluation tables
@@ -294,25 +322,12 @@ inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
 // By the number of undeveloped minor pieces plus one for unused castling rights.
 inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
 
-// ---------------------------------------------------------------------------
-// Evaluation state, rebuilt by every evaluate
-// ---------------------------------------------------------------------------
-
-inline std::array<std::int32_t, 2> mgScore{};  // middle-game sums [WHITE, BLACK]
-inline std::array<std::int32_t, 2> egScore{};  // end-game sums
-inline PlyRecord* evalRecord = &Ply[0];        // the record of the ply being evaluated
-
-// Per-file pawn data indexed by file + 1; entries 0 and 9 are guards.
-inline std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile{};  // pawns of a colour on the file
-inline std::array<std::int16_t, 10> whiteRearmost{};               // lowest white pawn rank, 6 if none
-inline std::array<std::int16_t, 10> blackRearmost{};               // highest black pawn rank, 1 if none
-
 // The passes of evaluate, in calling order after clearEvaluation.
-void clearEvaluation(const Position& pos);
-void evalPawns(const Position& pos);
-void evalPieces(const Position& pos);
-void evalKingSafety(const Position& pos);
-void evalDevelopment(const Position& pos);
+void clearEvaluation(const Position& pos, EvalData& ev);
+void evalPawns(const Position& pos, EvalData& ev);
+void evalPieces(const Position& pos, EvalData& ev);
+void evalKingSafety(const Position& pos, EvalData& ev);
+void evalDevelopment(const Position& pos, EvalData& ev);
 
 // Value of a passed pawn of colour on square (rank = square >> 4).
 int passedPawnValue(const Position& pos, int square, int rank, int colour);

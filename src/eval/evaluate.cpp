@@ -4,25 +4,24 @@
 
 #include "eval/eval.h"
 
-void clearEvaluation(const Position& pos) {
-  for (auto& files : pawnsOnFile) files.fill(0);
-  whiteRearmost.fill(6);
-  blackRearmost.fill(1);
+void clearEvaluation(const Position& pos, EvalData& ev) {
+  for (auto& files : ev.pawnsOnFile) files.fill(0);
+  ev.whiteRearmost.fill(6);
+  ev.blackRearmost.fill(1);
 
-  pointAttackMaps(pos.searchPly);
+  pointAttackMaps(ev, pos.searchPly);
   // Only the 0x88 indices; marks beyond them are never read.
-  std::memset(currentAttackMap[WHITE], 0, 128);
-  std::memset(currentAttackMap[BLACK], 0, 128);
+  std::memset(ev.currentAttackMap[WHITE], 0, 128);
+  std::memset(ev.currentAttackMap[BLACK], 0, 128);
 
-  evalRecord = &Ply[pos.searchPly];
-  evalRecord->pawnCount = {0, 0};
-  evalRecord->knightCount = {0, 0};
-  evalRecord->bishopCount = {0, 0};
-  evalRecord->rookCount = {0, 0};
-  evalRecord->queenCount = {0, 0};
+  ev.pawnCount = {0, 0};
+  ev.knightCount = {0, 0};
+  ev.bishopCount = {0, 0};
+  ev.rookCount = {0, 0};
+  ev.queenCount = {0, 0};
 
-  mgScore = {0, 0};
-  egScore = {0, 0};
+  ev.mgScore = {0, 0};
+  ev.egScore = {0, 0};
 }
 
 int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg) {
@@ -32,19 +31,20 @@ int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg) {
          (FULL_MATERIAL - ENDGAME_MATERIAL);
 }
 
-int evaluate(const Position& pos) {
-  clearEvaluation(pos);
-  evalPawns(pos);  // first: the later passes read its pawn marks and file arrays
-  evalPieces(pos);
-  evalKingSafety(pos);  // these two read the finished maps
-  evalDevelopment(pos);
+int evaluate(const Position& pos, EvalData& ev) {
+  clearEvaluation(pos, ev);
+  evalPawns(pos, ev);  // first: the later passes read its pawn marks and file arrays
+  evalPieces(pos, ev);
+  evalKingSafety(pos, ev);  // these two read the finished maps
+  evalDevelopment(pos, ev);
 
-  const PlyRecord& r = *evalRecord;
-  int score = blendPhase(pos.material, mgScore[WHITE] - mgScore[BLACK], egScore[WHITE] - egScore[BLACK]);
+  int score =
+      blendPhase(pos.material, ev.mgScore[WHITE] - ev.mgScore[BLACK], ev.egScore[WHITE] - ev.egScore[BLACK]);
 
   // At most one minor piece each and no pawns cannot be won.
-  if (r.pawnCount[WHITE] + r.pawnCount[BLACK] == 0 && r.pieceCount[WHITE] <= 1 && r.pieceCount[BLACK] <= 1 &&
-      r.rookCount[WHITE] + r.queenCount[WHITE] == 0 && r.rookCount[BLACK] + r.queenCount[BLACK] == 0)
+  if (ev.pawnCount[WHITE] + ev.pawnCount[BLACK] == 0 && ev.pieceCount[WHITE] <= 1 &&
+      ev.pieceCount[BLACK] <= 1 && ev.rookCount[WHITE] + ev.queenCount[WHITE] == 0 &&
+      ev.rookCount[BLACK] + ev.queenCount[BLACK] == 0)
     score = 0;
 
   return pos.side == BLACK ? -score : score;

@@ -12,9 +12,9 @@ int shelter(const Position& pos, int c, int k) {
          v[pos.board[k + fwd * 31]] / 2 + v[pos.board[k + fwd * 32]] / 2 + v[pos.board[k + fwd * 33]] / 2;
 }
 
-int dangerCount(int c, int k) {
-  const std::uint8_t* enemy = currentAttackMap[c ^ 1];
-  const std::uint8_t* own = currentAttackMap[c];
+int dangerCount(const EvalData& ev, int c, int k) {
+  const std::uint8_t* enemy = ev.currentAttackMap[c ^ 1];
+  const std::uint8_t* own = ev.currentAttackMap[c];
   int d = KingZoneBase[c][k];
   int classes = 0;
   for (int i = 0; i < 8; ++i) {
@@ -25,8 +25,8 @@ int dangerCount(int c, int k) {
     if (own[n] == (ATTACK_KING | 1)) ++d;  // defended by the king alone
   }
   const int f = fileOf(k);
-  d += OpenFileDanger[pawnsOnFile[c][f]] + OpenFileDanger[pawnsOnFile[c][f + 2]] +
-       OpenFileDanger[pawnsOnFile[c][f + 1]];
+  d += OpenFileDanger[ev.pawnsOnFile[c][f]] + OpenFileDanger[ev.pawnsOnFile[c][f + 2]] +
+       OpenFileDanger[ev.pawnsOnFile[c][f + 1]];
   const int fwd = c == WHITE ? 1 : -1;
   for (int step = 31; step <= 33; ++step) {
     const int n = k + fwd * step;
@@ -37,16 +37,16 @@ int dangerCount(int c, int k) {
 
 }  // namespace
 
-void evalKingSafety(const Position& pos) {
+void evalKingSafety(const Position& pos, EvalData& ev) {
   if (pos.material <= ENDGAME_MATERIAL) return;
   for (int c = WHITE; c <= BLACK; ++c) {
     const int k = kingSquare(pos, c);
-    const int d = dangerCount(c, k);
-    mgScore[c] += shelter(pos, c, k) - d * d;
+    const int d = dangerCount(ev, c, k);
+    ev.mgScore[c] += shelter(pos, c, k) - d * d;
   }
 }
 
-void evalDevelopment(const Position& pos) {
+void evalDevelopment(const Position& pos, EvalData& ev) {
   if (pos.material <= ENDGAME_MATERIAL) return;
 
   constexpr int WN = pieceCode(WHITE, KNIGHT), WB = pieceCode(WHITE, BISHOP), WR = pieceCode(WHITE, ROOK);
@@ -57,26 +57,26 @@ void evalDevelopment(const Position& pos) {
                      (pos.board[SQ_F1] == WB) + ((rights & (CASTLE_WK | CASTLE_WQ)) != 0);
   const int uBlack = (pos.board[SQ_B8] == BN) + (pos.board[SQ_G8] == BN) + (pos.board[SQ_C8] == BB) +
                      (pos.board[SQ_F8] == BB) + ((rights & (CASTLE_BK | CASTLE_BQ)) != 0);
-  mgScore[WHITE] -= DevelopmentPenalty[uWhite];
-  mgScore[BLACK] -= DevelopmentPenalty[uBlack];
+  ev.mgScore[WHITE] -= DevelopmentPenalty[uWhite];
+  ev.mgScore[BLACK] -= DevelopmentPenalty[uBlack];
 
   // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
-  const std::uint8_t* wm = currentAttackMap[WHITE];
-  const std::uint8_t* bm = currentAttackMap[BLACK];
+  const std::uint8_t* wm = ev.currentAttackMap[WHITE];
+  const std::uint8_t* bm = ev.currentAttackMap[BLACK];
   for (int f = 2; f <= 5; ++f) {
-    if (wm[makeSquare(f, 4)] & ATTACK_PAWN) mgScore[WHITE] += 5;
-    if (bm[makeSquare(f, 3)] & ATTACK_PAWN) mgScore[BLACK] += 5;
+    if (wm[makeSquare(f, 4)] & ATTACK_PAWN) ev.mgScore[WHITE] += 5;
+    if (bm[makeSquare(f, 3)] & ATTACK_PAWN) ev.mgScore[BLACK] += 5;
   }
 
   // A rook shut in by its own king.
   const int wk = kingSquare(pos, WHITE);
   const int bk = kingSquare(pos, BLACK);
   if ((wk == SQ_F1 || wk == SQ_G1) && (pos.board[SQ_H1] == WR || pos.board[SQ_G1] == WR))
-    mgScore[WHITE] -= 60;
+    ev.mgScore[WHITE] -= 60;
   if ((wk == SQ_C1 || wk == SQ_D1) && (pos.board[SQ_A1] == WR || pos.board[SQ_B1] == WR))
-    mgScore[WHITE] -= 60;
+    ev.mgScore[WHITE] -= 60;
   if ((bk == SQ_F8 || bk == SQ_G8) && (pos.board[SQ_H8] == BR || pos.board[SQ_G8] == BR))
-    mgScore[BLACK] -= 60;
+    ev.mgScore[BLACK] -= 60;
   if ((bk == SQ_C8 || bk == SQ_D8) && (pos.board[SQ_A8] == BR || pos.board[SQ_B8] == BR))
-    mgScore[BLACK] -= 60;
+    ev.mgScore[BLACK] -= 60;
 }

@@ -34,7 +34,7 @@ int passedPawnValue(const Position& pos, int square, int rank, int colour) {
   return result;
 }
 
-void evalPawns(const Position& pos) {
+void evalPawns(const Position& pos, EvalData& ev) {
   // On opposite wings each side uses the table of its own king's wing.
   const int wf = fileOf(kingSquare(pos, WHITE));
   const int bf = fileOf(kingSquare(pos, BLACK));
@@ -48,20 +48,20 @@ void evalPawns(const Position& pos) {
   }
 
   for (int c = WHITE; c <= BLACK; ++c) {
-    std::uint8_t* map = currentAttackMap[c];
+    std::uint8_t* map = ev.currentAttackMap[c];
     const int left = c == WHITE ? 15 : -17;
     const int right = c == WHITE ? 17 : -15;
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
-      mgScore[c] += 100 + (*table[c])[s];
-      egScore[c] += 100 + PawnSquareEg[c][s];
-      evalRecord->pawnCount[c] += 1;
-      pawnsOnFile[c][f + 1] += 1;
+      ev.mgScore[c] += 100 + (*table[c])[s];
+      ev.egScore[c] += 100 + PawnSquareEg[c][s];
+      ev.pawnCount[c] += 1;
+      ev.pawnsOnFile[c][f + 1] += 1;
       if (c == WHITE)
-        whiteRearmost[f + 1] = static_cast<std::int16_t>(std::min<int>(whiteRearmost[f + 1], r));
+        ev.whiteRearmost[f + 1] = static_cast<std::int16_t>(std::min<int>(ev.whiteRearmost[f + 1], r));
       else
-        blackRearmost[f + 1] = static_cast<std::int16_t>(std::max<int>(blackRearmost[f + 1], r));
+        ev.blackRearmost[f + 1] = static_cast<std::int16_t>(std::max<int>(ev.blackRearmost[f + 1], r));
       recordAttack(map, s + left, ATTACK_PAWN);
       recordAttack(map, s + right, ATTACK_PAWN);
     }
@@ -71,26 +71,26 @@ void evalPawns(const Position& pos) {
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
-      if (pawnsOnFile[c][f + 1] > 1) {
-        mgScore[c] -= 4;
-        egScore[c] -= 7;
+      if (ev.pawnsOnFile[c][f + 1] > 1) {
+        ev.mgScore[c] -= 4;
+        ev.egScore[c] -= 7;
       }
       bool unsupported, passed;
       if (c == WHITE) {
-        unsupported = whiteRearmost[f] > r && whiteRearmost[f + 2] > r;
-        passed = r >= blackRearmost[f] && r >= blackRearmost[f + 1] && r >= blackRearmost[f + 2];
+        unsupported = ev.whiteRearmost[f] > r && ev.whiteRearmost[f + 2] > r;
+        passed = r >= ev.blackRearmost[f] && r >= ev.blackRearmost[f + 1] && r >= ev.blackRearmost[f + 2];
       } else {
-        unsupported = blackRearmost[f] < r && blackRearmost[f + 2] < r;
-        passed = r <= whiteRearmost[f] && r <= whiteRearmost[f + 1] && r <= whiteRearmost[f + 2];
+        unsupported = ev.blackRearmost[f] < r && ev.blackRearmost[f + 2] < r;
+        passed = r <= ev.whiteRearmost[f] && r <= ev.whiteRearmost[f + 1] && r <= ev.whiteRearmost[f + 2];
       }
       if (unsupported) {
-        mgScore[c] -= 7;
-        egScore[c] -= 14;
+        ev.mgScore[c] -= 7;
+        ev.egScore[c] -= 14;
       }
       if (passed) {
         const int v = passedPawnValue(pos, s, r, c);
-        mgScore[c] += v / 2;
-        egScore[c] += v;
+        ev.mgScore[c] += v / 2;
+        ev.egScore[c] += v;
       }
     }
   }

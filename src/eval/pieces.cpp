@@ -19,21 +19,20 @@ inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::
 }
 
 // Inlined twice, so that each copy works with a constant colour.
-[[gnu::always_inline]] inline void evalColour(const Position& pos, int c) {
-  std::uint8_t* map = currentAttackMap[c];
-  PlyRecord& rec = *evalRecord;
+[[gnu::always_inline]] inline void evalColour(const Position& pos, EvalData& ev, int c) {
+  std::uint8_t* map = ev.currentAttackMap[c];
   const int enemyKing = kingSquare(pos, c ^ 1);
   std::int32_t t = 0;
 
   for (int s = firstOfList(pos, pieceCode(c, KNIGHT)); s < LIST_END; s = pos.lists[s].next) {
-    rec.knightCount[c] += 1;
+    ev.knightCount[c] += 1;
     t += 330 + KnightSquare[c][s];
     if (map[s] & ATTACK_PAWN) t += KnightOutpost[c][s];
     for (int i = 0; i < 8; ++i) recordAttack(map, s + KnightOffsets[i], ATTACK_MINOR);
   }
 
   for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
-    rec.bishopCount[c] += 1;
+    ev.bishopCount[c] += 1;
     t += 330 + BishopSquare[c][s];
     int n = 0;
     for (int i = 0; i < 4; ++i) n += scanRay(pos.board, map, s, BishopDirections[i], ATTACK_MINOR);
@@ -41,16 +40,16 @@ inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::
   }
 
   for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
-    rec.rookCount[c] += 1;
+    ev.rookCount[c] += 1;
     t += 530 + RookSquare[c][s];
     if (RelativeRank[c][s] == 6) {
-      egScore[c] += 10;
-      if (RelativeRank[c][enemyKing] == 7) egScore[c] += 20;
+      ev.egScore[c] += 10;
+      if (RelativeRank[c][enemyKing] == 7) ev.egScore[c] += 20;
     }
     const int file = fileOf(s) + 1;
-    if (pawnsOnFile[c][file] == 0) {
+    if (ev.pawnsOnFile[c][file] == 0) {
       t += 5;
-      if (pawnsOnFile[c ^ 1][file] == 0) t += 10;
+      if (ev.pawnsOnFile[c ^ 1][file] == 0) t += 10;
     }
     int n = 0;
     for (int i = 0; i < 4; ++i) n += scanRay(pos.board, map, s, RookDirections[i], ATTACK_ROOK);
@@ -58,28 +57,27 @@ inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::
   }
 
   for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
-    rec.queenCount[c] += 1;
+    ev.queenCount[c] += 1;
     t += 1050 + QueenSquare[c][s];
     for (int i = 0; i < 8; ++i) scanRay(pos.board, map, s, QueenDirections[i], ATTACK_QUEEN);
   }
 
   const int k = kingSquare(pos, c);
-  mgScore[c] += 10000 + KingSquareMg[c][k];
-  egScore[c] += 10000 + KingSquareEg[c][k];
+  ev.mgScore[c] += 10000 + KingSquareMg[c][k];
+  ev.egScore[c] += 10000 + KingSquareEg[c][k];
   for (int i = 0; i < 8; ++i) recordAttack(map, k + KingDirections[i], ATTACK_KING);
 
-  if (rec.bishopCount[c] > 1) t += 3 * (16 - rec.pawnCount[WHITE] - rec.pawnCount[BLACK]);
+  if (ev.bishopCount[c] > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
 
-  mgScore[c] += t;
-  egScore[c] += t;
+  ev.mgScore[c] += t;
+  ev.egScore[c] += t;
 }
 
 }  // namespace
 
-void evalPieces(const Position& pos) {
-  evalColour(pos, WHITE);
-  evalColour(pos, BLACK);
-  PlyRecord& rec = *evalRecord;
+void evalPieces(const Position& pos, EvalData& ev) {
+  evalColour(pos, ev, WHITE);
+  evalColour(pos, ev, BLACK);
   for (int c = WHITE; c <= BLACK; ++c)
-    rec.pieceCount[c] = rec.knightCount[c] + rec.bishopCount[c] + rec.rookCount[c] + rec.queenCount[c];
+    ev.pieceCount[c] = ev.knightCount[c] + ev.bishopCount[c] + ev.rookCount[c] + ev.queenCount[c];
 }

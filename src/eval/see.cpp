@@ -15,16 +15,16 @@ void buildSeeTable() {
       SeeTable[k][i] = static_cast<std::int8_t>(swapGain(i >> 8, i & 0xFF, values[k]));
 }
 
-int exchangeValue(const Position& pos, Move m) {
+int exchangeValue(const Position& pos, const EvalData& ev, Move m) {
   const int from = moveOrigin(m);
   const int to = moveTarget(m);
   const int piece = pos.board[from];
   const int c = colourOf(piece);
   const int k = kindOf(piece);
   const int gain = SeeValue[pos.board[to]];
-  const int opp = currentAttackMap[c ^ 1][to];
+  const int opp = ev.currentAttackMap[c ^ 1][to];
   if (opp == 0) return gain;
   // The moving piece no longer defends the square it now stands on.
-  const int own = ((currentAttackMap[c][to] - 1) & ~AttackClassBit[k]) & 0xFF;
+  const int own = ((ev.currentAttackMap[c][to] - 1) & ~AttackClassBit[k]) & 0xFF;
   return gain - seeEntry(k, own, opp);
 }

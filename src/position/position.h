@@ -56,7 +56,7 @@ constexpr int EP_NONE = 0xC0;  // itself no square, and no step from a square re
 // Capacities
 // ---------------------------------------------------------------------------
 
-constexpr int MAX_PLY = 60;         // PlyRecords, principal-variation rows, attack maps
+constexpr int MAX_PLY = 60;         // undo records, principal-variation rows, attack maps
 constexpr int MAX_SEARCH_PLY = 50;  // searches return at once above this ply
 // No position has more than 16 moves to one target square (8 knight squares
 // and the first piece on each of 8 rays), plus the extra promotion pieces and
@@ -66,7 +66,7 @@ constexpr int MOVE_STACK_SIZE = MAX_PLY * MAX_MOVES_PER_PLY;
 constexpr int MAX_GAME_PLY = 2048;  // game moves since the last set-up
 // Room beyond the game part for one search's moves and null moves.
 constexpr int GAME_HISTORY_SIZE = MAX_GAME_PLY + MAX_PLY + 4;
-// Console moves stack their saved state in PlyRecords; keep room above them.
+// Console moves stack their saved state in undo records; keep room above them.
 constexpr int MAX_CONSOLE_PLY = MAX_PLY - 4;
 
 // ---------------------------------------------------------------------------
@@ -201,21 +201,6 @@ struct Position {
   std::array<GameRecord, GAME_HISTORY_SIZE> history;  // keys for the repetition test
   bool operator==(const Position&) const = default;
 };
-
-// Per-ply records of the search: killers and the evaluation's piece
-// counters, indexed by searchPly.
-struct PlyRecord {
-  std::array<std::int32_t, 2> pawnCount;
-  std::array<std::int32_t, 2> knightCount;
-  std::array<std::int32_t, 2> bishopCount;
-  std::array<std::int32_t, 2> rookCount;
-  std::array<std::int32_t, 2> queenCount;
-  std::array<std::int32_t, 2> pieceCount;
-  Move killer1;
-  Move killer2;
-  Move mateKiller;
-};
-inline std::array<PlyRecord, MAX_PLY + 1> Ply{};
 
 inline int firstOfList(const Position& pos, int code) { return pos.lists[LIST_HEAD + code].next; }
 inline int kingSquare(const Position& pos, int colour) {

@@ -2,7 +2,7 @@
 #include "search/search.h"
 #include "search/tuning.h"
 
-int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat) {
+int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat, int nodePieces) {
   // Called after makeMove: the node is one ply up, the mover is xside.
   const int node = pos.searchPly - 1;
   int e = 0;
@@ -32,9 +32,7 @@ int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat) {
     e += EXTEND_SINGLE_REPLY;
     ++extensionCount.single;
   }
-  const PlyRecord& rec = Ply[node];
-  if (pos.material < PAWN_ENDING_MATERIAL && (m & MOVE_CAPTURE) &&
-      rec.pieceCount[WHITE] + rec.pieceCount[BLACK] == 1 &&
+  if (pos.material < PAWN_ENDING_MATERIAL && (m & MOVE_CAPTURE) && nodePieces == 1 &&
       PieceValue[pos.undo[node].captured] > PieceValue[PAWN]) {
     e += EXTEND_PAWN_ENDING;
     ++extensionCount.simple;

@@ -15,7 +15,7 @@ inline int victimValue(const Position& pos, Move m) {
 }  // namespace
 
 void scoreMoves(const Position& pos, Move hashMove) {
-  const PlyRecord& rec = Ply[pos.searchPly];
+  const Killers& rec = Ply[pos.searchPly];
   const auto& history = History[pos.side];
   // The ratio is taken in 64 bits: history times 1000 outgrows 32 bits in long searches.
   const std::int64_t divisor = static_cast<std::int64_t>(historyMax) + 1;
@@ -31,7 +31,7 @@ void scoreMoves(const Position& pos, Move hashMove) {
       else if (v == a)
         e->score = ORDER_EVEN_CAPTURE + v;
       else
-        e->score = (exchangeValue(pos, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
+        e->score = (exchangeValue(pos, Eval, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
     } else if (m == rec.mateKiller) {
       e->score = ORDER_MATE_KILLER;
     } else if (m == rec.killer1) {
@@ -52,7 +52,7 @@ void scoreCaptures(const Position& pos) {
       const int v = victimValue(pos, m);
       const int a = PieceValue[pos.board[moveOrigin(m)]];
       // A capture that loses material by exchange is not worth resolving.
-      e->score = (a > v && exchangeValue(pos, m) < 0) ? -1 : ORDER_QUIESCE_CAPTURE + v - a;
+      e->score = (a > v && exchangeValue(pos, Eval, m) < 0) ? -1 : ORDER_QUIESCE_CAPTURE + v - a;
     } else {
       e->score = 0;  // a quiet queen promotion, after the captures
     }
@@ -75,7 +75,7 @@ Move pickMove(const Position& pos) {
 }
 
 void recordCutoff(const Position& pos, Move m, int score, int depth) {
-  PlyRecord& rec = Ply[pos.searchPly];
+  Killers& rec = Ply[pos.searchPly];
   if (score > MATE_KILLER_BOUND) {
     rec.mateKiller = m;
   } else {

@@ -43,7 +43,7 @@ int rootSearch(Position& pos, int depth, int alpha, int beta) {
   ++nodeCount;
   rootMoveCount = 0;
   pvLength[0] = 0;
-  evaluate(pos);
+  evaluate(pos, Eval);
   setListEnd(0, generateMoves(pos, listBegin(0)));
   scoreMoves(pos, pvTable[0][0]);
 

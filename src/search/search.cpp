@@ -17,7 +17,7 @@ inline bool isRepetition(const Position& pos) {
 }
 
 inline bool sideToMoveInCheck(const Position& pos) {
-  return currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0;
+  return Eval.currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0;
 }
 
 inline void countNode(int ply) {
@@ -40,18 +40,18 @@ int quiesce(Position& pos, int alpha, int beta) {
   // 3: count the node.
   countNode(ply);
   // 4: too deep for the per-ply arrays: trust the evaluation.
-  if (ply > MAX_SEARCH_PLY) return evaluate(pos);
+  if (ply > MAX_SEARCH_PLY) return evaluate(pos, Eval);
   // 5: a repeated position is a draw.
   if (isRepetition(pos)) return 0;
   // 6: evaluation; it also builds this ply's attack maps.
-  const int eval = evaluate(pos);
+  const int eval = evaluate(pos, Eval);
   // 7: stand pat, also in check.
   if (eval >= beta) return eval;
   if (eval > alpha) alpha = eval;
   // 8: in check every evasion, else captures that do not lose material.
   const bool inCheck = sideToMoveInCheck(pos);
   if (inCheck) {
-    setListEnd(ply, generateEvasions(pos, currentAttackMap[pos.xside], listBegin(ply)));
+    setListEnd(ply, generateEvasions(pos, Eval.currentAttackMap[pos.xside], listBegin(ply)));
     if (listBegin(ply) == listEnd(ply)) return ply - MATE_SCORE;
     scoreMoves(pos, 0);
   } else {
@@ -86,7 +86,7 @@ int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
   if (nodeCount % POLL_INTERVAL == 0) pollInput();
   if (stopSearch) return 0;
   // 3: too deep for the per-ply arrays: trust the evaluation.
-  if (ply > MAX_SEARCH_PLY) return evaluate(pos);
+  if (ply > MAX_SEARCH_PLY) return evaluate(pos, Eval);
   // 4: a repeated position is a draw.
   if (isRepetition(pos)) return 0;
   // 5: below one ply only captures are resolved.
@@ -101,13 +101,13 @@ int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
   if (probe.forbidNull) allowNull = 0;
 
   // 8: evaluation builds this ply's attack maps, which the check test and ordering read.
-  const int eval = evaluate(pos);
+  const int eval = evaluate(pos, Eval);
   const bool inCheck = sideToMoveInCheck(pos);
+  const int nodePieces = Eval.pieceCount[WHITE] + Eval.pieceCount[BLACK];
   bool mateThreat = false;
 
   // 9: null move: if passing still fails high, a real move will too.
-  if (allowNull && !inCheck && Ply[ply].pieceCount[pos.side] != 0 && eval >= beta &&
-      depth >= NULL_MIN_DEPTH) {
+  if (allowNull && !inCheck && Eval.pieceCount[pos.side] != 0 && eval >= beta && depth >= NULL_MIN_DEPTH) {
     const int reduction = pos.material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
     makeNullMove(pos);
     moveListStart[ply + 1] = moveListStart[ply];
@@ -117,12 +117,12 @@ int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
     // Passing gets us mated: the opponent threatens something; look deeper.
     if (score < -MATE_THRESHOLD) mateThreat = true;
     // The child's evaluation moved the maps to the next ply.
-    pointAttackMaps(ply);
+    pointAttackMaps(Eval, ply);
   }
 
   // 10-11: generate and order.
   if (inCheck)
-    setListEnd(ply, generateEvasions(pos, currentAttackMap[pos.xside], listBegin(ply)));
+    setListEnd(ply, generateEvasions(pos, Eval.currentAttackMap[pos.xside], listBegin(ply)));
   else
     setListEnd(ply, generateMoves(pos, listBegin(ply)));
   scoreMoves(pos, probe.hashMove);
@@ -143,7 +143,7 @@ int search(Position& pos, int depth, int alpha, int beta, int allowNull) {
     }
     // c-d: count it and extend it.
     ++legal;
-    const int e = extensionFor(pos, m, gc, mateThreat);
+    const int e = extensionFor(pos, m, gc, mateThreat, nodePieces);
     // e: futility: a quiet move near the horizon cannot repair a large deficit.
     if (depth < FUTILITY_DEPTH_2 && e == 0 && !inCheck && !(m & NOT_QUIET) &&
         (eval < alpha - FUTILITY_MARGIN_2 ||

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "eval/eval.h"
 #include "position/position.h"
 
 // ---------------------------------------------------------------------------
@@ -51,6 +52,17 @@ struct ProbeResult {
 ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta);
 void storeHash(const Position& pos, int depth, int score, std::uint32_t bound, Move move);
 
+// The evaluation's working data of the search.
+inline EvalData Eval;
+
+// Quiet moves that caused a cutoff at a ply, kept from search to search.
+struct Killers {
+  Move killer1;
+  Move killer2;
+  Move mateKiller;
+};
+inline std::array<Killers, MAX_PLY + 1> Ply{};
+
 // ---------------------------------------------------------------------------
 // Move lists of all plies
 // ---------------------------------------------------------------------------
@@ -97,7 +109,9 @@ inline std::int32_t maxply = 0;
 // interrupted iteration, which resets pvLength[0].
 inline std::int32_t rootLineLength = 0;
 
-int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat);
+// After makeMove(m); nodePieces counts the knights, bishops, rooks and queens
+// of both colours before the move.
+int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat, int nodePieces);
 
 int quiesce(Position& pos, int alpha, int beta);
 int search(Position& pos, int depth, int alpha, int beta, int allowNull);

@@ -24,15 +24,16 @@ inline bool load(const char* fen, int material = -1) {
 
 inline int evalFen(const char* fen, int material = -1) {
   EXPECT_TRUE(load(fen, material)) << fen;
-  return evaluate(testEngine().pos);
+  return evaluate(testEngine().pos, testEval());
 }
 
 // The first two passes only, so that a test can watch the later ones.
 inline void runPawnsAndPieces() {
   const Position& pos = testEngine().pos;
-  clearEvaluation(pos);
-  evalPawns(pos);
-  evalPieces(pos);
+  EvalData& ev = testEval();
+  clearEvaluation(pos, ev);
+  evalPawns(pos, ev);
+  evalPieces(pos, ev);
 }
 
 // The same position with colours exchanged: ranks reversed, piece letters

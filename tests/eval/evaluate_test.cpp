@@ -89,6 +89,7 @@ TEST(Evaluate, BlendTruncatesTowardZero) {
 }
 
 TEST(Evaluate, PhaseEndsUseOneAccumulator) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   // At full material the score is the middle-game difference; at 2730 the
   // end-game difference.
@@ -97,10 +98,10 @@ TEST(Evaluate, PhaseEndsUseOneAccumulator) {
   for (const char* fen : fens) {
     const int full = evalFen(fen, FULL_MATERIAL);
     const int sign = pos.side == WHITE ? 1 : -1;
-    EXPECT_EQ(full, sign * (mgScore[WHITE] - mgScore[BLACK])) << fen;
-    EXPECT_NE(mgScore[WHITE] - mgScore[BLACK], egScore[WHITE] - egScore[BLACK]) << fen;
+    EXPECT_EQ(full, sign * (ev.mgScore[WHITE] - ev.mgScore[BLACK])) << fen;
+    EXPECT_NE(ev.mgScore[WHITE] - ev.mgScore[BLACK], ev.egScore[WHITE] - ev.egScore[BLACK]) << fen;
     const int end = evalFen(fen, ENDGAME_MATERIAL);
-    EXPECT_EQ(end, sign * (egScore[WHITE] - egScore[BLACK])) << fen;
+    EXPECT_EQ(end, sign * (ev.egScore[WHITE] - ev.egScore[BLACK])) << fen;
   }
 }
 
@@ -142,13 +143,14 @@ TEST(Evaluate, SideToMoveOnlyTurnsTheSign) {
 }
 
 TEST(Evaluate, BlackKingOnB8IsWorthOneLess) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   // Symmetric except for the one asymmetric king square: WHITE on b1 gets 5,
   // BLACK on b8 gets 4; at full material the score is that middle-game 1.
   const char* fen = "1kr2bnr/pppqpppp/2n5/3p1b2/3P1B2/2N5/PPPQPPPP/1KR2BNR w - - 0 1";
   ASSERT_TRUE(load(fen));
   ASSERT_EQ(boardMaterial(pos), FULL_MATERIAL);
-  EXPECT_EQ(evaluate(pos), 1);
+  EXPECT_EQ(evaluate(pos, ev), 1);
   EXPECT_EQ(evalFen(flipFen(fen).c_str()), -1);
 }
 

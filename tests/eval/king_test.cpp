@@ -7,15 +7,16 @@ using evaltest::runPawnsAndPieces;
 namespace {
 
 // What one middle-game pass adds to each colour.
-std::array<int, 2> passDelta(const char* fen, int material, void (*pass)(const Position&)) {
+std::array<int, 2> passDelta(const char* fen, int material, void (*pass)(const Position&, EvalData&)) {
   EXPECT_TRUE(load(fen, material)) << fen;
+  EvalData& ev = testEval();
   runPawnsAndPieces();
-  const std::array<int, 2> before = {mgScore[WHITE], mgScore[BLACK]};
-  const std::array<int, 2> eg = {egScore[WHITE], egScore[BLACK]};
-  pass(testEngine().pos);
-  EXPECT_EQ(egScore[WHITE], eg[WHITE]) << fen;  // middle game only
-  EXPECT_EQ(egScore[BLACK], eg[BLACK]) << fen;
-  return {mgScore[WHITE] - before[WHITE], mgScore[BLACK] - before[BLACK]};
+  const std::array<int, 2> before = {ev.mgScore[WHITE], ev.mgScore[BLACK]};
+  const std::array<int, 2> eg = {ev.egScore[WHITE], ev.egScore[BLACK]};
+  pass(testEngine().pos, ev);
+  EXPECT_EQ(ev.egScore[WHITE], eg[WHITE]) << fen;  // middle game only
+  EXPECT_EQ(ev.egScore[BLACK], eg[BLACK]) << fen;
+  return {ev.mgScore[WHITE] - before[WHITE], ev.mgScore[BLACK] - before[BLACK]};
 }
 
 struct Case {

@@ -13,9 +13,10 @@ struct Sums {
 std::array<Sums, 2> pawnSums(const char* fen, int material) {
   EXPECT_TRUE(load(fen, material)) << fen;
   const Position& pos = testEngine().pos;
-  clearEvaluation(pos);
-  evalPawns(pos);
-  return {Sums{mgScore[WHITE], egScore[WHITE]}, Sums{mgScore[BLACK], egScore[BLACK]}};
+  EvalData& ev = testEval();
+  clearEvaluation(pos, ev);
+  evalPawns(pos, ev);
+  return {Sums{ev.mgScore[WHITE], ev.egScore[WHITE]}, Sums{ev.mgScore[BLACK], ev.egScore[BLACK]}};
 }
 
 TEST(Pawns, StructureSums) {
@@ -62,20 +63,22 @@ TEST(Pawns, StructureSums) {
 }
 
 TEST(Pawns, FileArrays) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   ASSERT_TRUE(load("4k3/pp2p2p/1p6/8/3P4/8/P3P1P1/4K3 w - - 0 1"));
-  clearEvaluation(pos);
-  evalPawns(pos);
+  clearEvaluation(pos, ev);
+  evalPawns(pos, ev);
   using Row = std::array<std::int16_t, 10>;
-  EXPECT_EQ(pawnsOnFile[WHITE], (Row{0, 1, 0, 0, 1, 1, 0, 1, 0, 0}));
-  EXPECT_EQ(pawnsOnFile[BLACK], (Row{0, 1, 2, 0, 0, 1, 0, 0, 1, 0}));
-  EXPECT_EQ(whiteRearmost, (Row{6, 1, 6, 6, 3, 1, 6, 1, 6, 6}));
-  EXPECT_EQ(blackRearmost, (Row{1, 6, 6, 1, 1, 6, 1, 1, 6, 1}));
-  EXPECT_EQ(Ply[0].pawnCount[WHITE], 4);
-  EXPECT_EQ(Ply[0].pawnCount[BLACK], 5);
+  EXPECT_EQ(ev.pawnsOnFile[WHITE], (Row{0, 1, 0, 0, 1, 1, 0, 1, 0, 0}));
+  EXPECT_EQ(ev.pawnsOnFile[BLACK], (Row{0, 1, 2, 0, 0, 1, 0, 0, 1, 0}));
+  EXPECT_EQ(ev.whiteRearmost, (Row{6, 1, 6, 6, 3, 1, 6, 1, 6, 6}));
+  EXPECT_EQ(ev.blackRearmost, (Row{1, 6, 6, 1, 1, 6, 1, 1, 6, 1}));
+  EXPECT_EQ(ev.pawnCount[WHITE], 4);
+  EXPECT_EQ(ev.pawnCount[BLACK], 5);
 }
 
 TEST(Pawns, PassedPawnValue) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
@@ -103,7 +106,7 @@ TEST(Pawns, PassedPawnValue) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(load(c.fen, c.material)) << c.fen;
-    clearEvaluation(pos);
+    clearEvaluation(pos, ev);
     EXPECT_EQ(passedPawnValue(pos, c.square, c.square >> 4, c.colour), c.value) << c.fen;
   }
 }

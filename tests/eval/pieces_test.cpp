@@ -44,13 +44,14 @@ int expectedByte(const Position& pos, int square, int colour) {
 }
 
 TEST(AttackMaps, AgreeWithRelationTableAndAttackTest) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   for (const char* fen : MapFens) {
     evalFen(fen);
     for (int c = WHITE; c <= BLACK; ++c)
       for (int s = 0; s < 128; ++s) {
         if (!isSquare(s)) continue;
-        const int byte = currentAttackMap[c][s];
+        const int byte = ev.currentAttackMap[c][s];
         EXPECT_EQ(byte, expectedByte(pos, s, c)) << fen << " colour " << c << " square " << s;
         if (s != kingSquare(pos, c)) {
           EXPECT_EQ(byte != 0, isAttacked(pos, s, c) != 0) << fen << " square " << s;
@@ -60,6 +61,7 @@ TEST(AttackMaps, AgreeWithRelationTableAndAttackTest) {
 }
 
 TEST(AttackMaps, KnownBytes) {
+  EvalData& ev = testEval();
   struct Case {
     const char* fen;
     int colour;
@@ -78,56 +80,58 @@ TEST(AttackMaps, KnownBytes) {
   };
   for (const Case& c : cases) {
     evalFen(c.fen);
-    EXPECT_EQ(currentAttackMap[c.colour][c.square], c.byte) << c.fen << " square " << c.square;
+    EXPECT_EQ(ev.currentAttackMap[c.colour][c.square], c.byte) << c.fen << " square " << c.square;
   }
 }
 
 TEST(AttackMaps, CornerKingMarksThreeSquares) {
-  for (auto& colourMaps : AttackMaps[0]) colourMaps.fill(0);
+  EvalData& ev = testEval();
+  for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0);
   evalFen("K7/8/8/8/8/8/8/7k b - - 0 1");
   int onBoard = 0;
   for (int s = 0; s < 128; ++s)
-    if (isSquare(s) && (currentAttackMap[BLACK][s] & ATTACK_KING)) ++onBoard;
+    if (isSquare(s) && (ev.currentAttackMap[BLACK][s] & ATTACK_KING)) ++onBoard;
   EXPECT_EQ(onBoard, 3);
-  EXPECT_EQ(currentAttackMap[BLACK][SQ_H1 + 1], 0x81);   // off the board, inside the cleared part
-  EXPECT_EQ(currentAttackMap[BLACK][SQ_H1 - 16], 0x81);  // before square 0, never cleared
-  EXPECT_EQ(currentAttackMap[WHITE][SQ_A8 + 16], 0x81);  // past square 127
+  EXPECT_EQ(ev.currentAttackMap[BLACK][SQ_H1 + 1], 0x81);   // off the board, inside the cleared part
+  EXPECT_EQ(ev.currentAttackMap[BLACK][SQ_H1 - 16], 0x81);  // before square 0, never cleared
+  EXPECT_EQ(ev.currentAttackMap[WHITE][SQ_A8 + 16], 0x81);  // past square 127
 }
 
 TEST(AttackMaps, SlackOutsideTheBoardIsNeverRead) {
+  EvalData& ev = testEval();
   // Garbage in every map byte before the evaluation changes neither the
   // score nor any on-board byte; the slack beyond 0..127 keeps its garbage.
   for (const char* fen : MapFens) {
-    for (auto& colourMaps : AttackMaps[0]) colourMaps.fill(0);
+    for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0);
     const int clean = evalFen(fen);
-    const auto cleanMaps = AttackMaps[0];
-    for (auto& colourMaps : AttackMaps[0]) colourMaps.fill(0x5F);
+    const auto cleanMaps = ev.attackMaps[0];
+    for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0x5F);
     EXPECT_EQ(evalFen(fen), clean) << fen;
     for (int c = WHITE; c <= BLACK; ++c) {
       for (int s = 0; s < 128; ++s)
         if (isSquare(s)) {
-          EXPECT_EQ(AttackMaps[0][c][s + 64], cleanMaps[c][s + 64]) << fen;
+          EXPECT_EQ(ev.attackMaps[0][c][s + 64], cleanMaps[c][s + 64]) << fen;
         }
-      EXPECT_EQ(AttackMaps[0][c][0], 0x5F);    // index -64
-      EXPECT_EQ(AttackMaps[0][c][255], 0x5F);  // index 191
+      EXPECT_EQ(ev.attackMaps[0][c][0], 0x5F);    // index -64
+      EXPECT_EQ(ev.attackMaps[0][c][255], 0x5F);  // index 191
     }
   }
 }
 
 TEST(AttackMaps, DeeperPlyLeavesShallowerMapsAlone) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   ASSERT_TRUE(load(KIWIPETE));
-  evaluate(pos);
-  const auto before = AttackMaps[0];
+  evaluate(pos, ev);
+  const auto before = ev.attackMaps[0];
   const std::vector<Move> moves = generatedMoves(pos, generateMoves);
   ASSERT_FALSE(moves.empty());
   for (Move m : moves) {
     makeMove(pos, m);
-    evaluate(pos);
-    EXPECT_EQ(currentAttackMap[WHITE], AttackMaps[1][WHITE].data() + 64);
-    EXPECT_EQ(evalRecord, &Ply[1]);
+    evaluate(pos, ev);
+    EXPECT_EQ(ev.currentAttackMap[WHITE], ev.attackMaps[1][WHITE].data() + 64);
     unmakeMove(pos, m);
-    EXPECT_TRUE(AttackMaps[0] == before) << moveToText(m).text;
+    EXPECT_TRUE(ev.attackMaps[0] == before) << moveToText(m).text;
   }
 }
 
@@ -144,7 +148,7 @@ TEST(Pieces, Counters) {
   };
   for (const Case& c : cases) {
     evalFen(c.fen);
-    const PlyRecord& r = Ply[0];
+    const EvalData& r = testEval();
     for (int colour = WHITE; colour <= BLACK; ++colour) {
       const int* want = c.counts.data() + 6 * colour;
       EXPECT_EQ(r.pawnCount[colour], want[0]) << c.fen;
@@ -158,22 +162,24 @@ TEST(Pieces, Counters) {
 }
 
 TEST(Pieces, ImmobileBishop) {
+  EvalData& ev = testEval();
   // Bishop a1 behind its b2 pawn: 330 + 2 - 15; pawn 92 - 14 + passed 7;
   // kings 9990 each. Its four marks are b2 and three off-board indices.
-  for (auto& colourMaps : AttackMaps[0]) colourMaps.fill(0);
+  for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0);
   EXPECT_EQ(evalFen("4k3/8/8/8/8/8/1P6/B3K3 w - - 0 1"), 402);
   std::vector<int> minorMarks;
   for (int i = -64; i < 192; ++i)
-    if (currentAttackMap[WHITE][i] & ATTACK_MINOR) minorMarks.push_back(i);
+    if (ev.currentAttackMap[WHITE][i] & ATTACK_MINOR) minorMarks.push_back(i);
   EXPECT_EQ(minorMarks, (std::vector<int>{-17, -15, 15, 17}));
 }
 
 // Difference in one colour's middle-game sum between two positions.
 int mgDelta(const char* with, const char* without, int colour) {
+  const EvalData& ev = testEval();
   evalFen(with);
-  const int a = mgScore[colour];
+  const int a = ev.mgScore[colour];
   evalFen(without);
-  return a - mgScore[colour];
+  return a - ev.mgScore[colour];
 }
 
 TEST(Pieces, TermsOfOnePiece) {
@@ -207,6 +213,7 @@ TEST(Pieces, TermsOfOnePiece) {
 }
 
 TEST(Pieces, RookOnSeventhIsAnEndgameTerm) {
+  EvalData& ev = testEval();
   // Everything else goes to both sums alike; the king contributes its
   // end-game minus middle-game square value (e1: -10 - -5).
   struct Case {
@@ -221,7 +228,7 @@ TEST(Pieces, RookOnSeventhIsAnEndgameTerm) {
   };
   for (const Case& c : cases) {
     evalFen(c.fen);
-    EXPECT_EQ(egScore[c.colour] - mgScore[c.colour], c.egMinusMg) << c.fen;
+    EXPECT_EQ(ev.egScore[c.colour] - ev.mgScore[c.colour], c.egMinusMg) << c.fen;
   }
 }
 

@@ -59,6 +59,7 @@ TEST(See, TableEntries) {
 }
 
 TEST(See, ExchangeValueOfCaptures) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
     const char* fen;
@@ -75,20 +76,20 @@ TEST(See, ExchangeValueOfCaptures) {
   };
   for (const Case& c : cases) {
     loadFen(c.fen);
-    evaluate(pos);
+    evaluate(pos, ev);
     const Move m = textToMove(pos, c.move);
     ASSERT_NE(m, 0u) << c.fen;
-    EXPECT_EQ(exchangeValue(pos, m), c.value) << c.fen << " " << c.move;
+    EXPECT_EQ(exchangeValue(pos, ev, m), c.value) << c.fen << " " << c.move;
   }
   // En passant: nothing stands on the target square, so a defended target
   // costs the capturing pawn and gains nothing; an undefended one is 0.
   for (const auto& [fen, value] : {std::pair{"7k/8/8/8/2pP4/8/4P3/K7 b - d3 0 1", -1},
                                    std::pair{"7k/8/8/8/2pP4/8/8/K7 b - d3 0 1", 0}}) {
     loadFen(fen);
-    evaluate(pos);
+    evaluate(pos, ev);
     const Move ep = textToMove(pos, "c4d3");
     ASSERT_TRUE(ep & MOVE_EN_PASSANT) << fen;
-    EXPECT_EQ(exchangeValue(pos, ep), value) << fen;
+    EXPECT_EQ(exchangeValue(pos, ev, ep), value) << fen;
   }
 }
 

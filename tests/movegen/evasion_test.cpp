@@ -11,11 +11,12 @@ using Texts = std::vector<std::string>;
 // The evasions of the position with the king filter of the evaluation's
 // attack map; the filter by the attack test must give the same list.
 Texts evasions(const Position& pos) {
-  evaluate(pos);
+  EvalData& ev = testEval();
+  evaluate(pos, ev);
   MoveList list;
   std::vector<Move> moves;
   for (const MoveEntry *e = list.data(),
-                       *end = generateEvasions(pos, currentAttackMap[pos.xside], list.data());
+                       *end = generateEvasions(pos, ev.currentAttackMap[pos.xside], list.data());
        e != end; ++e)
     moves.push_back(e->move);
   const Texts withMap = moveTexts(moves);

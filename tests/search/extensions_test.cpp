@@ -46,6 +46,7 @@ TEST_F(ExtensionTest, GivesCheckPrediction) {
 }
 
 TEST_F(ExtensionTest, ExtensionRules) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -102,15 +103,16 @@ TEST_F(ExtensionTest, ExtensionRules) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    evaluate(pos);
-    if (currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0)
-      setListEnd(0, generateEvasions(pos, currentAttackMap[pos.xside], listBegin(0)));
+    evaluate(pos, ev);
+    if (ev.currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0)
+      setListEnd(0, generateEvasions(pos, ev.currentAttackMap[pos.xside], listBegin(0)));
     else
       setListEnd(0, generateMoves(pos, listBegin(0)));
     const bool gc = givesCheck(pos, m);
+    const int pieces = ev.pieceCount[WHITE] + ev.pieceCount[BLACK];
     extensionCount = {};
     makeMove(pos, m);
-    const int e = extensionFor(pos, m, gc, c.mateThreat);
+    const int e = extensionFor(pos, m, gc, c.mateThreat, pieces);
     unmakeMove(pos, m);
     EXPECT_EQ(e, c.extension) << c.name;
     const ExtensionCounters& n = extensionCount;

@@ -20,6 +20,7 @@ class OrderingTest : public SearchTest {
 };
 
 TEST_F(OrderingTest, FullSchemeBands) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -62,7 +63,7 @@ TEST_F(OrderingTest, FullSchemeBands) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    PlyRecord& rec = Ply[0];
+    Killers& rec = Ply[0];
     rec.mateKiller = c.mateKiller ? moveFromText(c.mateKiller) : 0;
     rec.killer1 = c.killer1 ? moveFromText(c.killer1) : 0;
     rec.killer2 = c.killer2 ? moveFromText(c.killer2) : 0;
@@ -70,7 +71,7 @@ TEST_F(OrderingTest, FullSchemeBands) {
     clearHistory();
     History[WHITE][moveOrigin(m)][moveTarget(m)] = c.history;
     historyMax = c.historyMax;
-    evaluate(pos);
+    evaluate(pos, ev);
     setListEnd(0, generateMoves(pos, listBegin(0)));
     scoreMoves(pos, hash);
     EXPECT_EQ(scoreOf(c.move), c.expected) << c.name;
@@ -78,6 +79,7 @@ TEST_F(OrderingTest, FullSchemeBands) {
 }
 
 TEST_F(OrderingTest, CaptureScheme) {
+  EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -96,7 +98,7 @@ TEST_F(OrderingTest, CaptureScheme) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    evaluate(pos);
+    evaluate(pos, ev);
     setListEnd(0, generateCaptures(pos, listBegin(0)));
     scoreCaptures(pos);
     int score = -2;
@@ -125,7 +127,7 @@ TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
   const Move a = moveFromText("g1f3");
   const Move b = moveFromText("b1c3");
   clearHistory();
-  PlyRecord& rec = Ply[0];
+  Killers& rec = Ply[0];
   rec.killer1 = rec.killer2 = rec.mateKiller = 0;
   recordCutoff(pos, a, 32667, 35);  // not above the bound: a plain killer
   EXPECT_EQ(rec.killer1, a);

@@ -46,7 +46,7 @@ class SearchTest : public ::testing::Test {
   // Forgets everything a previous search learned.
   static void forgetLearning() {
     resizeHashTable(DEFAULT_HASH_MB);
-    for (PlyRecord& r : Ply) r.killer1 = r.killer2 = r.mateKiller = 0;
+    for (Killers& k : Ply) k.killer1 = k.killer2 = k.mateKiller = 0;
   }
 
   // Runs iterativeDeepening to maxDepth plies and returns what it printed.
