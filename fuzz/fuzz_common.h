@@ -9,19 +9,24 @@
 #include "position/position.h"
 #include "search/search.h"
 
-inline Position& startFuzzEngine() {
-  static Position pos;  // static: far too large for the stack
+struct FuzzEngine {
+  Position pos;
+  SearchState search;
+};
+
+inline FuzzEngine& startFuzzEngine() {
+  static FuzzEngine engine;  // static: far too large for the stack
   static const bool started = [] {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) return false;
-    initEngine(pos);
+    initEngine(engine.pos, engine.search);
     inputFromArguments = true;  // searches never read standard input
     return true;
   }();
   (void)started;
-  engineFlags = 0;
-  pos.searchPly = 0;
-  maxDepth = 50;
+  engine.search.uciMode = false;
+  engine.pos.searchPly = 0;
+  engine.search.maxDepth = 50;
   ownTime = 0;
-  setupFen(pos, START_FEN);
-  return pos;
+  setupFen(engine.pos, START_FEN);
+  return engine;
 }

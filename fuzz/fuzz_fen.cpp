@@ -6,7 +6,7 @@
 #include "movegen/movegen.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Position& pos = startFuzzEngine();
+  Position& pos = startFuzzEngine().pos;
   const std::string fen(reinterpret_cast<const char*>(data), size);
   if (!setupFen(pos, fen.c_str())) return 0;
   if (!positionIsConsistent(pos)) __builtin_trap();

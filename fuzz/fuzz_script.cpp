@@ -43,7 +43,7 @@ std::string tame(std::string line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Position& position = startFuzzEngine();
+  FuzzEngine& engine = startFuzzEngine();
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::size_t pos = 0;
   try {
@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       line = tame(line.substr(0, LINE_CAPACITY - 1));
       if (line.empty()) continue;
       std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", line.c_str());
-      dispatchCommand(position);
-      if (!positionIsConsistent(position)) __builtin_trap();
+      dispatchCommand(engine.pos, engine.search);
+      if (!positionIsConsistent(engine.pos)) __builtin_trap();
     }
   } catch (const EngineExit&) {
   }

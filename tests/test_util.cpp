@@ -10,12 +10,20 @@
 
 TestEngine& testEngine() {
   static TestEngine engine;  // static: far too large for the stack
-  static const bool started = (initEngine(engine.pos), true);
+  static const bool started = [] {
+    initEngine(engine.pos, engine.search);
+    engine.search.input.context = &engine;
+    engine.search.input.clock = [](void* e) {
+      return currentTimeMs() + static_cast<TestEngine*>(e)->clockOffset;
+    };
+    engine.search.input.poll = [](void*, SearchState&) {};
+    return true;
+  }();
   (void)started;
   return engine;
 }
 
-EvalData& testEval() { return Eval; }
+EvalData& testEval() { return testEngine().search.eval; }
 
 Position& loadFen(const char* fen) {
   Position& pos = testEngine().pos;

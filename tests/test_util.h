@@ -8,13 +8,18 @@
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
+#include "search/search.h"
 
 // The engine state of the test process, started once on first use.
+// Its searches read no input, and its clock runs clockOffset ahead of the
+// wall clock.
 struct TestEngine {
   Position pos;
+  SearchState search;
+  std::uint32_t clockOffset = 0;
 };
 TestEngine& testEngine();
-// The evaluation data the searches of the test process use.
+// The evaluation data of the test engine's searches.
 EvalData& testEval();
 // Sets up a FEN that must be accepted in the test position, at search ply 0.
 Position& loadFen(const char* fen);

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/driver.h"
 #include "eval/eval.h"
 #include "position/position.h"
 
@@ -20,7 +19,6 @@ int main(int argc, char** argv) {
   }
   static Position pos;  // static: far too large for the stack
   static EvalData ev;
-  initEngine(pos);
   if (!setupFen(pos, fens[which])) return 1;
   pos.searchPly = 0;
   long long sum = 0;

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/driver.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
 
@@ -25,8 +24,7 @@ static std::uint64_t walk(Position& pos, int depth) {
 int main(int argc, char** argv) {
   const int depth = argc > 1 ? std::atoi(argv[1]) : 5;
   static Position pos;  // static: far too large for the stack
-  initEngine(pos);
-  if (argc > 2 && !setupFen(pos, argv[2])) return 1;
+  if (!setupFen(pos, argc > 2 ? argv[2] : START_FEN)) return 1;
   pos.searchPly = 0;
   const auto t0 = std::chrono::steady_clock::now();
   const std::uint64_t leaves = walk(pos, depth);

@@ -28,7 +28,7 @@ constexpr int BENCH_FIRST_REPORTED = 5;
 
 }  // namespace
 
-void benchmark(Position& pos) {
+void benchmark(Position& pos, SearchState& s) {
   int depthSum = 0;
   // Node rates are summed in 64 bits so that fast machines cannot overflow them.
   std::int64_t npsSum = 0;
@@ -36,25 +36,26 @@ void benchmark(Position& pos) {
   for (const char* fen : BenchPositions) {
     std::printf("position   %s\n", fen);
     setupFen(pos, fen);
-    stopTime = currentTimeMs() + BENCH_TIME_MS;
-    initSearch(pos);
+    s.stopTime = clockMs(s) + BENCH_TIME_MS;
+    initSearch(pos, s);
     int score = prevScore;
     int i = 1;
     // Always the full window: the benchmark measures plain deepening.
-    for (; i <= maxDepth; ++i) {
-      iterationDepth = i;
-      score = rootSearch(pos, i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
-      if (stopSearch) {
-        if (rootMoveCount < 2) score = prevScore;
+    for (; i <= s.maxDepth; ++i) {
+      s.iterationDepth = i;
+      score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
+      if (s.stopSearch) {
+        if (s.rootMoveCount < 2) score = prevScore;
         break;
       }
-      if (i >= BENCH_FIRST_REPORTED) printInfo(score);
+      if (i >= BENCH_FIRST_REPORTED) printInfo(s, score);
       prevScore = score;
     }
-    printInfo(score);
-    printStatistics();
+    printInfo(s, score);
+    printStatistics(s);
+    if (s.abandoned) return;  // the session ends
     depthSum += i;
-    npsSum += nodeCount / BENCH_SECONDS;
+    npsSum += s.nodeCount / BENCH_SECONDS;
   }
   std::printf("Averages: \n");
   std::printf("  depth: %d.%02d \n", depthSum / 10, (depthSum % 10) * 10);

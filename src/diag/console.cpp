@@ -55,19 +55,19 @@ void dumpLists(const Position& pos) {
   std::printf("\n");
 }
 
-void dumpAttackMap(int colour) {
+void dumpAttackMap(const EvalData& ev, int colour) {
   for (int rank = 7; rank >= 0; --rank) {
     for (int file = 0; file < 8; ++file)
-      std::printf("%02x ", Eval.currentAttackMap[colour][makeSquare(file, rank)]);
+      std::printf("%02x ", ev.currentAttackMap[colour][makeSquare(file, rank)]);
     std::printf("\n");
   }
 }
 
 // What the opponent wins by starting an exchange against the most valuable
 // piece of colour that the exchange table marks as losing, in centipawns.
-int hungValue(const Position& pos, int colour) {
-  const std::uint8_t* own = Eval.currentAttackMap[colour];
-  const std::uint8_t* opp = Eval.currentAttackMap[colour ^ 1];
+int hungValue(const Position& pos, const EvalData& ev, int colour) {
+  const std::uint8_t* own = ev.currentAttackMap[colour];
+  const std::uint8_t* opp = ev.currentAttackMap[colour ^ 1];
   for (int kind : {QUEEN, ROOK, BISHOP, KNIGHT, PAWN}) {
     const int block = kind == KNIGHT ? BISHOP : kind;
     for (int s = firstOfList(pos, pieceCode(colour, kind)); s < LIST_END; s = pos.lists[s].next) {
@@ -78,46 +78,46 @@ int hungValue(const Position& pos, int colour) {
   return 0;
 }
 
-void timedSearch(Position& pos, std::uint32_t milliseconds) {
-  const std::uint32_t t = currentTimeMs();
-  searchStartTime = t;
-  stopTime = t + milliseconds;
-  searchFlags = 0;
-  iterativeDeepening(pos);
+void timedSearch(Position& pos, SearchState& s, std::uint32_t milliseconds) {
+  const std::uint32_t t = clockMs(s);
+  s.searchStartTime = t;
+  s.stopTime = t + milliseconds;
+  s.searchFlags = 0;
+  iterativeDeepening(pos, s);
 }
 
 }  // namespace
 
-void handleDebugCommand(Position& pos, const char* word) {
+void handleDebugCommand(Position& pos, SearchState& s, const char* word) {
   const char* rest = lineBuffer.data();
   if (strEqualNoCase(word, "board") == 0) {
     dumpBoard(pos);
   } else if (strEqualNoCase(word, "lists") == 0) {
     dumpLists(pos);
   } else if (strEqualNoCase(word, "eval") == 0) {
-    initSearch(pos);
-    evaluate(pos, Eval);
+    initSearch(pos, s);
+    evaluate(pos, s.eval);
   } else if (strEqualNoCase(word, "hint") == 0) {
-    timedSearch(pos, 5000);
+    timedSearch(pos, s, 5000);
   } else if (strEqualNoCase(word, "think") == 0) {
     int seconds = parseInt(rest);
     if (seconds < 0) seconds = 0;
     if (seconds > 2000000) seconds = 2000000;  // keeps the stop time inside the clock's range
-    timedSearch(pos, static_cast<std::uint32_t>(seconds) * 1000u);
+    timedSearch(pos, s, static_cast<std::uint32_t>(seconds) * 1000u);
   } else if (strEqualNoCase(word, "bench") == 0) {
-    benchmark(pos);
+    benchmark(pos, s);
   } else if (strEqualNoCase(word, "perft") == 0) {
-    perftCommand(pos, rest);
+    perftCommand(pos, s, rest);
   } else if (strEqualNoCase(word, "attacks") == 0) {
-    evaluate(pos, Eval);
+    evaluate(pos, s.eval);
     std::printf("white attacks\n");
-    dumpAttackMap(WHITE);
+    dumpAttackMap(s.eval, WHITE);
     std::printf("\n");
     std::printf("black attacks\n");
-    dumpAttackMap(BLACK);
+    dumpAttackMap(s.eval, BLACK);
   } else if (strEqualNoCase(word, "hung") == 0) {
-    evaluate(pos, Eval);
-    std::printf("hung value: %d\n", hungValue(pos, pos.side));
+    evaluate(pos, s.eval);
+    std::printf("hung value: %d\n", hungValue(pos, s.eval, pos.side));
   } else if (strEqualNoCase(word, "moves") == 0) {
     MoveList list;
     const MoveEntry* end = generateMoves(pos, list.data());
@@ -130,18 +130,18 @@ void handleDebugCommand(Position& pos, const char* word) {
     pos.searchPly = 0;
     std::printf("generating evasions ... \n");
     MoveList list;
-    const MoveEntry* end = generateEvasions(pos, Eval.currentAttackMap[pos.xside], list.data());
+    const MoveEntry* end = generateEvasions(pos, s.eval.currentAttackMap[pos.xside], list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
       printMove(e->move);
       std::printf("\n");
     }
   } else if (strEqualNoCase(word, "captures") == 0) {
     std::printf("generating captures ... \n");
-    evaluate(pos, Eval);
+    evaluate(pos, s.eval);
     MoveList list;
     const MoveEntry* end = generateCaptures(pos, list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
-      const int v = exchangeValue(pos, Eval, e->move);
+      const int v = exchangeValue(pos, s.eval, e->move);
       std::printf(" %s (%d)\n", moveToText(e->move).text, v);
     }
   } else if (strEqualNoCase(word, "move") == 0) {

@@ -73,7 +73,7 @@ int parseInt(const char* text) {
   return static_cast<int>(v);
 }
 
-void setOption(const char* text) {
+void setOption(SearchState& s, const char* text) {
   const char* p = text;
   while (isBlank(*p)) ++p;
   if (strEqualNoCaseN(4, p, "hash") != 0) {
@@ -91,34 +91,37 @@ void setOption(const char* text) {
   else if (n > 128)
     n = 128;
   std::printf("setting hash size to %d\n", n);
-  resizeHashTable(n);
+  if (!resizeHashTable(s.hashTable, n)) {
+    std::printf("ERROR: Couldn't allocate memory for hash table\n");
+    engineExit(1);
+  }
 }
 
-void dispatchCommand(Position& pos) {
+void dispatchCommand(Position& pos, SearchState& s) {
   std::array<char, COMMAND_CAPACITY> word{};
   if (!splitLine(word)) return;  // an empty or blank line does nothing
   const char* w = word.data();
   if (strEqualNoCase(w, "uci") == 0) {
-    engineFlags |= UCI_MODE;
+    s.uciMode = true;
     printUciIdentification();
   } else if (strEqualNoCase(w, "isready") == 0) {
     std::printf("readyok\n");
   } else if (strEqualNoCase(w, "debug") == 0) {
   } else if (strEqualNoCase(w, "setoption") == 0) {
     std::array<char, COMMAND_CAPACITY> sub{};
-    if (splitLine(sub) && strEqualNoCase(sub.data(), "name") == 0) setOption(lineBuffer.data());
+    if (splitLine(sub) && strEqualNoCase(sub.data(), "name") == 0) setOption(s, lineBuffer.data());
   } else if (strEqualNoCase(w, "position") == 0) {
     positionCommand(pos, lineBuffer.data());
   } else if (strEqualNoCase(w, "ucinewgame") == 0) {
   } else if (strEqualNoCase(w, "go") == 0) {
-    handleGo(pos, lineBuffer.data());
+    handleGo(pos, s, lineBuffer.data());
   } else if (strEqualNoCase(w, "stop") == 0) {
   } else if (strEqualNoCase(w, "ponderhit") == 0) {
   } else if (strEqualNoCase(w, "quit") == 0) {
     std::printf("Bye\n");
     engineExit(0);
   } else {
-    handleDebugCommand(pos, w);
+    handleDebugCommand(pos, s, w);
   }
 }
 
@@ -159,14 +162,18 @@ void engineExit(int status) {
 #endif
 }
 
-void initEngine(Position& pos) {
+void initEngine(Position& pos, SearchState& s) {
   pos.searchPly = 0;
-  engineFlags = 0;
-  moveListStart[0] = 0;
-  moveListStart[1] = 0;
-  maxDepth = 50;
+  s.uciMode = false;
+  s.moveListStart[0] = 0;
+  s.moveListStart[1] = 0;
+  s.maxDepth = 50;
+  s.input = driverSearchInput();
   resetPosition(pos);
-  allocateDefaultHashTable();
+  if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) {
+    std::printf("ERROR: Couldn't allocate memory for hash table\n");
+    engineExit(1);
+  }
   buildSeeTable();
   setupFen(pos, START_FEN);
 }
@@ -175,17 +182,18 @@ void runEngine(int lineCount, const char* const* lines) {
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   static Position pos;  // static: far too large for the stack
-  initEngine(pos);
+  static SearchState search;
+  initEngine(pos, search);
   if (lineCount > 0) {
     inputFromArguments = true;
     for (int i = 0; i < lineCount; ++i) {
       std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", lines[i]);
-      dispatchCommand(pos);
+      dispatchCommand(pos, search);
     }
     engineExit(0);
   }
   for (;;) {
     readLine();
-    dispatchCommand(pos);
+    dispatchCommand(pos, search);
   }
 }

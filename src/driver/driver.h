@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "position/position.h"
+#include "search/search.h"
 
 // ---------------------------------------------------------------------------
 // Command loop
@@ -17,11 +18,7 @@ constexpr const char* ENGINE_VERSION = "0.4";
 constexpr int LINE_CAPACITY = 4096;    // at most 4095 characters of a line and a NUL
 constexpr int COMMAND_CAPACITY = 132;  // at most 131 characters of a command word
 
-constexpr int UCI_MODE = 1;  // bit of engineFlags set by "uci"
-
 inline std::array<char, LINE_CAPACITY> lineBuffer{};  // current line; after the split, its rest
-inline int engineFlags = 0;                           // mode flags; bit 0 is UCI mode
-inline bool uciMode() { return (engineFlags & UCI_MODE) != 0; }
 
 // Case-insensitive comparisons: whole strings, and the first n characters.
 int strEqualNoCase(const char* a, const char* b);
@@ -34,15 +31,15 @@ int parseInt(const char* text);
 // Reads one line of standard input into lineBuffer; exits with status 1 at
 // end of input. Returns the number of characters stored.
 int readLine();
-// Start-up: flags, list starts, depth limit, hash table, exchange table and
-// the start position.
-void initEngine(Position& pos);
+// Start-up: UCI mode off, list starts, depth limit, hash table, exchange
+// table, the start position, and the search's clock and input.
+void initEngine(Position& pos, SearchState& s);
 // Splits the text in lineBuffer and runs the command it names.
-void dispatchCommand(Position& pos);
+void dispatchCommand(Position& pos, SearchState& s);
 // The UCI position command on its argument text.
 void positionCommand(Position& pos, const char* args);
 // The Hash option; text is what follows "setoption name".
-void setOption(const char* text);
+void setOption(SearchState& s, const char* text);
 // Ends the program with status. A fuzzing build throws EngineExit instead,
 // so that one input's "quit" does not end the whole run.
 struct EngineExit {
@@ -58,29 +55,16 @@ struct EngineExit {
 // Clock, input polling and search control
 // ---------------------------------------------------------------------------
 
-constexpr int GO_INFINITE = 1;
-constexpr int GO_PONDER = 2;
-
-inline int searchFlags = 0;                // GO_INFINITE and GO_PONDER of the current go
-inline std::uint32_t stopTime = 0;         // clock value at which a timed search stops
-inline int stopSearch = 0;                 // set to make the search unwind
-inline std::uint32_t searchStartTime = 0;  // clock value at the start of the search
-inline std::int64_t nodeCount = 0;         // nodes of the current search
-inline std::uint32_t clockOffset = 0;      // added to the clock; lets tests place it near the wrap
-inline bool inputFromArguments = false;    // lines come from the command line: searches read no input
+inline bool inputFromArguments = false;  // lines come from the command line: searches read no input
 
 // Wall-clock milliseconds in 32 bits (wraps).
 std::uint32_t currentTimeMs();
-// Clock values compare by their signed difference, so a wrap changes nothing.
-constexpr bool clockReached(std::uint32_t now, std::uint32_t deadline) {
-  return static_cast<std::int32_t>(now - deadline) >= 0;
-}
-// Non-zero when unread input is waiting.
-int inputAvailable();
-// Reads waiting input and the clock; may set stopSearch.
-void pollInput();
-// Reads one line during a search; 1 when it asks the search to stop.
-int handleSearchCommand();
+// The search's input: the clock above and the polls of standard input.
+SearchInput driverSearchInput();
+// True when unread input is waiting.
+bool inputAvailable();
+// Reads one line during a search; true when it asks the search to stop.
+bool handleSearchCommand(SearchState& s);
 
 // ---------------------------------------------------------------------------
 // Go command
@@ -89,5 +73,5 @@ int handleSearchCommand();
 inline std::int32_t ownTime = 0;    // clock time left to the side to move, milliseconds
 inline std::int32_t movesToGo = 0;  // moves to the next time control, 0 when not given
 
-void handleGo(Position& pos, const char* args);
-void allocateTime(const Position& pos);
+void handleGo(Position& pos, SearchState& s, const char* args);
+void allocateTime(const Position& pos, SearchState& s);

@@ -19,9 +19,9 @@ const char* keywordValue(const char* args, const char* keyword, int offset) {
 }
 
 // The reply on the best move's line, when it is legal after the best move.
-Move ponderMove(Position& pos, Move best) {
-  const Move reply = pvTable[0][1];
-  if (best == 0 || reply == 0 || rootLineLength < 2) return 0;
+Move ponderMove(Position& pos, const SearchState& s, Move best) {
+  const Move reply = s.pvTable[0][1];
+  if (best == 0 || reply == 0 || s.rootLineLength < 2) return 0;
   pos.searchPly = 0;
   makeMove(pos, best);
   bool legal = false;
@@ -44,7 +44,7 @@ int clampToInt(std::int64_t v) {
 
 }  // namespace
 
-void allocateTime(const Position& pos) {
+void allocateTime(const Position& pos, SearchState& s) {
   // 64-bit arithmetic: hostile clock values must not overflow.
   const std::int64_t t = ownTime;
   std::int64_t budget;
@@ -59,45 +59,45 @@ void allocateTime(const Position& pos) {
   else
     budget = t / 18;
   std::int64_t left = t - budget;
-  if (searchFlags & GO_PONDER) {
+  if (s.searchFlags & GO_PONDER) {
     const std::int64_t extra = left / 100;
     budget += extra;
     left -= extra;
   }
   ownTime = clampToInt(left);
-  const std::uint32_t now = currentTimeMs();
+  const std::uint32_t now = clockMs(s);
   const int shown = clampToInt(budget);
-  stopTime = now + static_cast<std::uint32_t>(shown);
-  if (!uciMode()) {
-    std::printf("cur_time: %d    stop_time: %d \n", static_cast<int>(now), static_cast<int>(stopTime));
+  s.stopTime = now + static_cast<std::uint32_t>(shown);
+  if (!s.uciMode) {
+    std::printf("cur_time: %d    stop_time: %d \n", static_cast<int>(now), static_cast<int>(s.stopTime));
     std::printf("Using %d.%d  secs out of %d.%d time left\n", shown / 1000, shown % 1000, ownTime / 1000,
                 ownTime % 1000);
   }
 }
 
-void handleGo(Position& pos, const char* args) {
-  searchFlags = 0;
+void handleGo(Position& pos, SearchState& s, const char* args) {
+  s.searchFlags = 0;
   movesToGo = 0;
-  if (std::strstr(args, "ponder")) searchFlags |= GO_PONDER;
-  if (std::strstr(args, "infinite")) searchFlags |= GO_INFINITE;
+  if (std::strstr(args, "ponder")) s.searchFlags |= GO_PONDER;
+  if (std::strstr(args, "infinite")) s.searchFlags |= GO_INFINITE;
   if (const char* v = keywordValue(args, "wtime", 6); v && pos.side == WHITE) ownTime = parseInt(v);
   if (const char* v = keywordValue(args, "btime", 6); v && pos.side == BLACK) ownTime = parseInt(v);
   if (const char* v = keywordValue(args, "movestogo", 10)) {
     movesToGo = parseInt(v);
     std::printf("got %d from line %s\n", movesToGo, v);
   }
-  if (const char* v = keywordValue(args, "depth", 6)) maxDepth = parseInt(v);
+  if (const char* v = keywordValue(args, "depth", 6)) s.maxDepth = parseInt(v);
 
-  allocateTime(pos);
-  iterativeDeepening(pos);
+  allocateTime(pos, s);
+  iterativeDeepening(pos, s);
 
   // After a ponder or infinite search the answer waits for "stop" or
   // "ponderhit"; the read blocks instead of spinning.
-  while (searchFlags & (GO_INFINITE | GO_PONDER)) handleSearchCommand();
+  while (s.searchFlags & (GO_INFINITE | GO_PONDER)) handleSearchCommand(s);
 
-  const Move best = pvTable[0][0];
+  const Move best = s.pvTable[0][0];
   std::printf("bestmove %s ", moveToText(best).text);
-  const Move reply = ponderMove(pos, best);
+  const Move reply = ponderMove(pos, s, best);
   if (reply != 0)
     std::printf("ponder %s\n", moveToText(reply).text);
   else

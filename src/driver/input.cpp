@@ -53,28 +53,27 @@ int readLine() {
 std::uint32_t currentTimeMs() {
   timeval tv{};
   gettimeofday(&tv, nullptr);
-  return static_cast<std::uint32_t>(tv.tv_sec) * 1000u + static_cast<std::uint32_t>(tv.tv_usec / 1000) +
-         clockOffset;
+  return static_cast<std::uint32_t>(tv.tv_sec) * 1000u + static_cast<std::uint32_t>(tv.tv_usec / 1000);
 }
 
-int inputAvailable() {
-  if (inputFromArguments) return 0;
-  if (inPos < inLen || inEnd) return 1;
+bool inputAvailable() {
+  if (inputFromArguments) return false;
+  if (inPos < inLen || inEnd) return true;
   pollfd p{0, POLLIN, 0};
   // A closed pipe reports POLLHUP: the next read then meets end of input.
-  return poll(&p, 1, 0) > 0 ? 1 : 0;
+  return poll(&p, 1, 0) > 0;
 }
 
-int handleSearchCommand() {
+bool handleSearchCommand(SearchState& s) {
   readLine();
   const char* line = lineBuffer.data();
   if (strEqualNoCaseN(4, line, "stop") == 0) {
-    searchFlags &= ~(GO_INFINITE | GO_PONDER);
-    return 1;
+    s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
+    return true;
   }
   if (strEqualNoCaseN(9, line, "ponderhit") == 0) {
-    searchFlags &= ~GO_PONDER;
-    return 0;
+    s.searchFlags &= ~GO_PONDER;
+    return false;
   }
   if (strEqualNoCaseN(4, line, "quit") == 0) {
     std::printf("Quitting during think, bye\n");
@@ -82,14 +81,17 @@ int handleSearchCommand() {
   }
   if (strEqualNoCaseN(7, line, "isready") == 0) {
     std::printf("readyok\n");  // an interface waits for this even while we think
-    return 0;
+    return false;
   }
   std::printf("Unexpected command: %s\n", line);
-  return 0;
+  return false;
 }
 
-void pollInput() {
-  if (inputAvailable() && handleSearchCommand()) stopSearch = 1;
-  if (searchFlags & (GO_INFINITE | GO_PONDER)) return;
-  if (clockReached(currentTimeMs(), stopTime)) stopSearch = 1;
+SearchInput driverSearchInput() {
+  SearchInput in;
+  in.clock = [](void*) { return currentTimeMs(); };
+  in.poll = [](void*, SearchState& s) {
+    if (inputAvailable() && handleSearchCommand(s)) s.stopSearch = true;
+  };
+  return in;
 }

@@ -2,40 +2,41 @@
 #include "search/search.h"
 #include "search/tuning.h"
 
-int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat, int nodePieces) {
+int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mateThreat, int nodePieces) {
+  ExtensionCounters& count = s.extensionCount;
   // Called after makeMove: the node is one ply up, the mover is xside.
   const int node = pos.searchPly - 1;
   int e = 0;
   if (gc) {
     e += EXTEND_CHECK;
-    ++extensionCount.check;
+    ++count.check;
   }
   if (mateThreat) {
     e += EXTEND_MATE_THREAT;
-    ++extensionCount.mt;
+    ++count.mt;
   }
   if (m & MOVE_PROMO_QUEEN) {
     e += EXTEND_QUEEN_PROMOTION;
-    ++extensionCount.prom;
+    ++count.prom;
   }
   if (m & MOVE_PAWN) {
     const int rank = RelativeRank[pos.xside][moveTarget(m)];
     if (rank == 6) {
       e += EXTEND_PAWN_7TH;
-      ++extensionCount.p7;
+      ++count.p7;
     } else if (rank == 5) {
       e += EXTEND_PAWN_6TH;
-      ++extensionCount.p7;
+      ++count.p7;
     }
   }
-  if (listEnd(node) - listBegin(node) == 1) {
+  if (listEnd(s, node) - listBegin(s, node) == 1) {
     e += EXTEND_SINGLE_REPLY;
-    ++extensionCount.single;
+    ++count.single;
   }
   if (pos.material < PAWN_ENDING_MATERIAL && (m & MOVE_CAPTURE) && nodePieces == 1 &&
       PieceValue[pos.undo[node].captured] > PieceValue[PAWN]) {
     e += EXTEND_PAWN_ENDING;
-    ++extensionCount.simple;
+    ++count.simple;
   }
   return e > EXTEND_MAX ? EXTEND_MAX : e;
 }

@@ -1,32 +1,21 @@
 // The transposition table: one flat array, one entry per index.
-#include <cstdio>
-#include <cstdlib>
 #include <new>
 
-#include "driver/driver.h"
 #include "search/search.h"
 
-void resizeHashTable(int megabytes) {
-  delete[] hashTable;
-  hashTable = nullptr;
+bool resizeHashTable(HashTable& table, int megabytes) {
+  table.entries.reset();
+  table.hashEntryCount = 0;
   const std::int64_t count = megabytes * ENTRIES_PER_MB;
-  hashTable = new (std::nothrow) HashEntry[static_cast<std::size_t>(count)]();
-  if (hashTable == nullptr) {
-    std::printf("ERROR: Couldn't allocate memory for hash table\n");
-    engineExit(1);
-  }
-  hashEntryCount = static_cast<std::int32_t>(count);
+  table.entries.reset(new (std::nothrow) HashEntry[static_cast<std::size_t>(count)]());
+  if (table.entries == nullptr) return false;
+  table.hashEntryCount = static_cast<std::int32_t>(count);
+  return true;
 }
 
-void allocateDefaultHashTable() { resizeHashTable(DEFAULT_HASH_MB); }
-
-HashEntry& hashEntryFor(std::uint64_t key) {
-  return hashTable[key % static_cast<std::uint64_t>(hashEntryCount)];
-}
-
-ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta) {
+ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, int alpha, int beta) {
   ProbeResult r{false, 0, 0, false};
-  const HashEntry& e = hashEntryFor(pos.key);
+  const HashEntry& e = hashEntryFor(table, pos.key);
   if (e.keyLow != static_cast<std::uint32_t>(pos.key) ||
       e.keyHigh != static_cast<std::uint32_t>(pos.key >> 32))
     return r;
@@ -35,7 +24,8 @@ ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta) {
   // An upper bound below beta says the pass would fail low too: skip it.
   if (bound == BOUND_UPPER && score < beta) r.forbidNull = true;
   r.hashMove = e.info & 0xFFFFFF;
-  // Mate scores were stored relative to the storing node's ply.
+  // Mate scores are stored as the node returned them; here they move toward
+  // zero by the probing node's ply.
   if (score > MATE_THRESHOLD)
     score -= pos.searchPly;
   else if (score < -MATE_THRESHOLD)
@@ -49,13 +39,13 @@ ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta) {
   return r;
 }
 
-void storeHash(const Position& pos, int depth, int score, std::uint32_t bound, Move move) {
-  HashEntry& e = hashEntryFor(pos.key);
+void storeHash(HashTable& table, const Position& pos, int depth, int score, std::uint32_t bound, Move move) {
+  HashEntry& e = hashEntryFor(table, pos.key);
   // Keep a deeper result of this search; anything older gives way.
-  if (((e.info >> 26) & 63) == hashGeneration && e.depth > depth) return;
+  if (((e.info >> 26) & 63) == table.hashGeneration && e.depth > depth) return;
   e.keyLow = static_cast<std::uint32_t>(pos.key);
   e.keyHigh = static_cast<std::uint32_t>(pos.key >> 32);
   e.depth = static_cast<std::int16_t>(depth);
   e.score = static_cast<std::int16_t>(score);
-  e.info = (move & 0xFFFFFF) | bound << 24 | hashGeneration << 26;
+  e.info = (move & 0xFFFFFF) | bound << 24 | table.hashGeneration << 26;
 }

@@ -14,12 +14,13 @@ inline int victimValue(const Position& pos, Move m) {
 
 }  // namespace
 
-void scoreMoves(const Position& pos, Move hashMove) {
-  const Killers& rec = Ply[pos.searchPly];
-  const auto& history = History[pos.side];
+void scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
+  const int ply = pos.searchPly;
+  const Killers& rec = s.killers[ply];
+  const auto& history = s.history[pos.side];
   // The ratio is taken in 64 bits: history times 1000 outgrows 32 bits in long searches.
-  const std::int64_t divisor = static_cast<std::int64_t>(historyMax) + 1;
-  for (MoveEntry *e = listBegin(pos.searchPly), *end = listEnd(pos.searchPly); e != end; ++e) {
+  const std::int64_t divisor = static_cast<std::int64_t>(s.historyMax) + 1;
+  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
     const Move m = e->move;
     if (m == hashMove) {
       e->score = ORDER_HASH;
@@ -31,7 +32,7 @@ void scoreMoves(const Position& pos, Move hashMove) {
       else if (v == a)
         e->score = ORDER_EVEN_CAPTURE + v;
       else
-        e->score = (exchangeValue(pos, Eval, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
+        e->score = (exchangeValue(pos, s.eval, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
     } else if (m == rec.mateKiller) {
       e->score = ORDER_MATE_KILLER;
     } else if (m == rec.killer1) {
@@ -45,25 +46,26 @@ void scoreMoves(const Position& pos, Move hashMove) {
   }
 }
 
-void scoreCaptures(const Position& pos) {
-  for (MoveEntry *e = listBegin(pos.searchPly), *end = listEnd(pos.searchPly); e != end; ++e) {
+void scoreCaptures(const Position& pos, SearchState& s) {
+  const int ply = pos.searchPly;
+  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
     const Move m = e->move;
     if (m & MOVE_CAPTURE) {
       const int v = victimValue(pos, m);
       const int a = PieceValue[pos.board[moveOrigin(m)]];
       // A capture that loses material by exchange is not worth resolving.
-      e->score = (a > v && exchangeValue(pos, Eval, m) < 0) ? -1 : ORDER_QUIESCE_CAPTURE + v - a;
+      e->score = (a > v && exchangeValue(pos, s.eval, m) < 0) ? -1 : ORDER_QUIESCE_CAPTURE + v - a;
     } else {
       e->score = 0;  // a quiet queen promotion, after the captures
     }
   }
 }
 
-Move pickMove(const Position& pos) {
+Move pickMove(SearchState& s, int ply) {
   MoveEntry* best = nullptr;
   std::int32_t bestScore = -1;
   // Strictly greater: ties go to the move generated first.
-  for (MoveEntry *e = listBegin(pos.searchPly), *end = listEnd(pos.searchPly); e != end; ++e) {
+  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
     if (e->score > bestScore) {
       bestScore = e->score;
       best = e;
@@ -74,29 +76,28 @@ Move pickMove(const Position& pos) {
   return best->move;
 }
 
-void recordCutoff(const Position& pos, Move m, int score, int depth) {
-  Killers& rec = Ply[pos.searchPly];
+void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int depth) {
+  Killers& rec = s.killers[pos.searchPly];
   if (score > MATE_KILLER_BOUND) {
     rec.mateKiller = m;
   } else {
     rec.killer2 = rec.killer1;
     rec.killer1 = m;
   }
-  std::int32_t& h = History[pos.side][moveOrigin(m)][moveTarget(m)];
+  std::int32_t& h = s.history[pos.side][moveOrigin(m)][moveTarget(m)];
   h += depth / ONE_PLY;
-  if (h > historyMax) historyMax = h;
+  if (h > s.historyMax) s.historyMax = h;
 }
 
-void clearHistory() {
-  for (auto& side : History)
+void clearHistory(SearchState& s) {
+  for (auto& side : s.history)
     for (auto& row : side) row.fill(0);
-  historyMax = 0;
+  s.historyMax = 0;
 }
 
-void updatePv(const Position& pos, Move m) {
-  const int p = pos.searchPly;
-  const int len = pvLength[p + 1];
-  for (int i = p + 1; i < len; ++i) pvTable[p][i] = pvTable[p + 1][i];
-  pvLength[p] = len;
-  pvTable[p][p] = m;
+void updatePv(SearchState& s, int p, Move m) {
+  const int len = s.pvLength[p + 1];
+  for (int i = p + 1; i < len; ++i) s.pvTable[p][i] = s.pvTable[p + 1][i];
+  s.pvLength[p] = len;
+  s.pvTable[p][p] = m;
 }

@@ -1,19 +1,21 @@
-// Transposition table, move ordering, the searches and iterative deepening.
+// Transposition table, move ordering, the searches and iterative deepening,
+// with the state they share.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "eval/eval.h"
 #include "position/position.h"
 
-// ---------------------------------------------------------------------------
-// Transposition table
-// ---------------------------------------------------------------------------
-
 constexpr int ONE_PLY = 10;  // depths are in tenths of a ply
 constexpr int MATE_SCORE = 32767;
 constexpr int MATE_THRESHOLD = 32567;  // a larger magnitude is a mate score
+
+// ---------------------------------------------------------------------------
+// Transposition table
+// ---------------------------------------------------------------------------
 
 constexpr std::uint32_t BOUND_UPPER = 1;
 constexpr std::uint32_t BOUND_LOWER = 2;
@@ -28,19 +30,22 @@ struct HashEntry {
 };
 static_assert(sizeof(HashEntry) == 16);
 
-constexpr int DEFAULT_HASH_MB = 4;
+constexpr int DEFAULT_HASH_MB = 4;  // the table of a fresh engine
 constexpr std::int64_t ENTRIES_PER_MB = (1 << 20) / static_cast<std::int64_t>(sizeof(HashEntry));
 
-inline HashEntry* hashTable = nullptr;    // the one heap block of the engine
-inline std::int32_t hashEntryCount = 0;   // entries in hashTable
-inline std::uint32_t hashGeneration = 0;  // 6-bit search counter
+struct HashTable {
+  std::unique_ptr<HashEntry[]> entries;  // the one heap block of the engine
+  std::int32_t hashEntryCount = 0;
+  std::uint32_t hashGeneration = 0;  // 6-bit search counter
+};
 
-void allocateDefaultHashTable();
-// Replaces the table by a zeroed one of the given size; exits with status 1
+// Replaces the table by a zeroed one of the given size; false (and no table)
 // when the memory cannot be had.
-void resizeHashTable(int megabytes);
-// The entry of the current position's key.
-HashEntry& hashEntryFor(std::uint64_t key);
+bool resizeHashTable(HashTable& table, int megabytes);
+// The entry of a key.
+inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {
+  return table.entries[key % static_cast<std::uint64_t>(table.hashEntryCount)];
+}
 
 // Result of a probe: a score to return at once, or what the node may use.
 struct ProbeResult {
@@ -49,74 +54,115 @@ struct ProbeResult {
   Move hashMove;    // 0 for none
   bool forbidNull;  // an upper bound below beta was stored
 };
-ProbeResult probeHash(const Position& pos, int depth, int alpha, int beta);
-void storeHash(const Position& pos, int depth, int score, std::uint32_t bound, Move move);
+ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, int alpha, int beta);
+void storeHash(HashTable& table, const Position& pos, int depth, int score, std::uint32_t bound, Move move);
 
-// The evaluation's working data of the search.
-inline EvalData Eval;
+// ---------------------------------------------------------------------------
+// The search state
+// ---------------------------------------------------------------------------
 
-// Quiet moves that caused a cutoff at a ply, kept from search to search.
+struct SearchState;
+
+// What the search needs from its caller while it runs, as plain function
+// pointers with the caller's context.
+struct SearchInput {
+  void* context = nullptr;
+  // Wall-clock milliseconds in 32 bits (wraps).
+  std::uint32_t (*clock)(void* context) = nullptr;
+  // Reads and answers waiting input, every POLL_INTERVAL nodes; may clear
+  // bits of searchFlags, set stopSearch, or end the session with abandoned.
+  void (*poll)(void* context, SearchState& s) = nullptr;
+};
+
+constexpr int GO_INFINITE = 1;
+constexpr int GO_PONDER = 2;
+
+// Quiet moves that caused a cutoff at a ply.
 struct Killers {
   Move killer1;
   Move killer2;
   Move mateKiller;
 };
-inline std::array<Killers, MAX_PLY + 1> Ply{};
 
-// ---------------------------------------------------------------------------
-// Move lists of all plies
-// ---------------------------------------------------------------------------
+// Extension statistics of the current search.
+struct ExtensionCounters {
+  std::int32_t check, prom, p7, single, mt, kt, simple;
+};
 
-inline std::array<MoveEntry, MOVE_STACK_SIZE> MoveStack{};
-// Ply p's list is MoveStack[moveListStart[p] .. moveListStart[p + 1]).
-inline std::array<std::int32_t, MAX_PLY + 1> moveListStart{};
-inline MoveEntry* listBegin(int p) { return MoveStack.data() + moveListStart[p]; }
-inline MoveEntry* listEnd(int p) { return MoveStack.data() + moveListStart[p + 1]; }
-inline void setListEnd(int p, const MoveEntry* end) {
-  moveListStart[p + 1] = static_cast<std::int32_t>(end - MoveStack.data());
+struct SearchState {
+  SearchInput input;
+  bool uciMode = false;  // progress lines in UCI form, without the console statistics
+
+  // Limits, set before a search; the polls may change them while it runs.
+  std::int32_t maxDepth = 50;    // last iteration in plies, kept from search to search
+  std::int32_t searchFlags = 0;  // GO_INFINITE, GO_PONDER
+  std::uint32_t stopTime = 0;    // clock value at which a timed search stops
+  bool stopSearch = false;       // set to make the search unwind
+  bool abandoned = false;        // set with stopSearch when the session ends: print nothing more
+
+  // Counters of the current search.
+  std::uint32_t searchStartTime = 0;
+  std::int64_t nodeCount = 0;
+  std::int32_t maxply = 0;
+  std::int32_t iterationDepth = 0;
+  std::int32_t rootMoveCount = 0;
+  // Length of row 0 of pvTable as the root last set it; kept across an
+  // interrupted iteration, which resets pvLength[0].
+  std::int32_t rootLineLength = 0;
+  ExtensionCounters extensionCount{};
+
+  // Ordering: the killers carry over from search to search, the history not.
+  std::array<Killers, MAX_PLY + 1> killers{};
+  std::array<std::array<std::array<std::int32_t, 128>, 128>, 2> history{};  // [colour][from][to]
+  std::int32_t historyMax = 0;
+  std::array<std::array<Move, MAX_PLY>, MAX_PLY> pvTable{};  // row p: best line from ply p
+  std::array<std::int32_t, MAX_PLY> pvLength{};              // one past the row's last move
+
+  // Move lists of all plies: ply p's is moveStack[moveListStart[p] .. moveListStart[p + 1]).
+  std::array<MoveEntry, MOVE_STACK_SIZE> moveStack{};
+  std::array<std::int32_t, MAX_PLY + 1> moveListStart{};
+
+  HashTable hashTable;
+  EvalData eval;
+};
+
+inline std::uint32_t clockMs(const SearchState& s) { return s.input.clock(s.input.context); }
+// Clock values compare by their signed difference, so a wrap changes nothing.
+constexpr bool clockReached(std::uint32_t now, std::uint32_t deadline) {
+  return static_cast<std::int32_t>(now - deadline) >= 0;
+}
+
+inline MoveEntry* listBegin(SearchState& s, int p) { return s.moveStack.data() + s.moveListStart[p]; }
+inline MoveEntry* listEnd(SearchState& s, int p) { return s.moveStack.data() + s.moveListStart[p + 1]; }
+inline void setListEnd(SearchState& s, int p, const MoveEntry* end) {
+  s.moveListStart[p + 1] = static_cast<std::int32_t>(end - s.moveStack.data());
 }
 
 // ---------------------------------------------------------------------------
 // Move ordering
 // ---------------------------------------------------------------------------
 
-inline std::array<std::array<std::array<std::int32_t, 128>, 128>, 2> History{};  // [colour][from][to]
-inline std::int32_t historyMax = 0;
-inline std::array<std::array<Move, MAX_PLY>, MAX_PLY> pvTable{};  // row p: best line from ply p
-inline std::array<std::int32_t, MAX_PLY> pvLength{};              // one past the row's last move
-
-void scoreMoves(const Position& pos, Move hashMove);
-void scoreCaptures(const Position& pos);
-Move pickMove(const Position& pos);
-void recordCutoff(const Position& pos, Move m, int score, int depth);
-void clearHistory();
-void updatePv(const Position& pos, Move m);
+void scoreMoves(const Position& pos, SearchState& s, Move hashMove);
+void scoreCaptures(const Position& pos, SearchState& s);
+Move pickMove(SearchState& s, int ply);
+void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int depth);
+void clearHistory(SearchState& s);
+void updatePv(SearchState& s, int ply, Move m);
 
 // ---------------------------------------------------------------------------
 // Search
 // ---------------------------------------------------------------------------
 
-// Extension statistics of the current search.
-struct ExtensionCounters {
-  std::int32_t check, prom, p7, single, mt, kt, simple;
-};
-inline ExtensionCounters extensionCount{};
-inline std::int32_t maxDepth = 50;  // last iteration of the deepening, in plies
-inline std::int32_t iterationDepth = 0;
-inline std::int32_t rootMoveCount = 0;
-inline std::int32_t maxply = 0;
-// Length of row 0 of pvTable as the root last set it; kept across an
-// interrupted iteration, which resets pvLength[0].
-inline std::int32_t rootLineLength = 0;
-
 // After makeMove(m); nodePieces counts the knights, bishops, rooks and queens
 // of both colours before the move.
-int extensionFor(const Position& pos, Move m, bool gc, bool mateThreat, int nodePieces);
+int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mateThreat, int nodePieces);
 
-int quiesce(Position& pos, int alpha, int beta);
-int search(Position& pos, int depth, int alpha, int beta, int allowNull);
-void initSearch(Position& pos);
-int rootSearch(Position& pos, int depth, int alpha, int beta);
-void iterativeDeepening(Position& pos);
-void printInfo(int score);
-void printStatistics();
+// Reads waiting input and the clock; may set stopSearch.
+void pollInput(SearchState& s);
+int quiesce(Position& pos, SearchState& s, int alpha, int beta);
+int search(Position& pos, SearchState& s, int depth, int alpha, int beta, int allowNull);
+void initSearch(Position& pos, SearchState& s);
+int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta);
+void iterativeDeepening(Position& pos, SearchState& s);
+void printInfo(const SearchState& s, int score);
+void printStatistics(const SearchState& s);

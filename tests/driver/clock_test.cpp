@@ -27,25 +27,26 @@ class ClockSearchTest : public SearchTest {};
 
 // A timed search whose budget crosses the wrap neither stops at once nor runs on.
 TEST_F(ClockSearchTest, SearchAcrossTheWrapHonoursItsBudget) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   setPosition("r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7");
-  clockOffset = 0;
-  clockOffset = 0xFFFFFFFFu - 40u - currentTimeMs();
-  const std::uint32_t start = currentTimeMs();
+  TestEngine& engine = testEngine();
+  engine.clockOffset = 0xFFFFFFFFu - 40u - currentTimeMs();
+  const std::uint32_t start = clockMs(ss);
   ASSERT_GT(start, 0xFFFFFF00u);
-  maxDepth = 50;
-  searchFlags = 0;
-  stopTime = start + 300;  // wraps to a small value
-  ASSERT_LT(stopTime, start);
+  ss.maxDepth = 50;
+  ss.searchFlags = 0;
+  ss.stopTime = start + 300;  // wraps to a small value
+  ASSERT_LT(ss.stopTime, start);
   testing::internal::CaptureStdout();
   const auto t0 = std::chrono::steady_clock::now();
-  iterativeDeepening(pos);
+  iterativeDeepening(pos, ss);
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   testing::internal::GetCapturedStdout();
-  clockOffset = 0;
+  engine.clockOffset = 0;
   EXPECT_GE(ms, 250.0);
   EXPECT_LT(ms, 5000.0);
-  EXPECT_GT(nodeCount, 8192);
+  EXPECT_GT(ss.nodeCount, 8192);
 }
 
 }  // namespace

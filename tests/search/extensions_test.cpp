@@ -46,6 +46,7 @@ TEST_F(ExtensionTest, GivesCheckPrediction) {
 }
 
 TEST_F(ExtensionTest, ExtensionRules) {
+  SearchState& ss = testEngine().search;
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
@@ -105,17 +106,17 @@ TEST_F(ExtensionTest, ExtensionRules) {
     const Move m = moveFromText(c.move);
     evaluate(pos, ev);
     if (ev.currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0)
-      setListEnd(0, generateEvasions(pos, ev.currentAttackMap[pos.xside], listBegin(0)));
+      setListEnd(ss, 0, generateEvasions(pos, ev.currentAttackMap[pos.xside], listBegin(ss, 0)));
     else
-      setListEnd(0, generateMoves(pos, listBegin(0)));
+      setListEnd(ss, 0, generateMoves(pos, listBegin(ss, 0)));
     const bool gc = givesCheck(pos, m);
     const int pieces = ev.pieceCount[WHITE] + ev.pieceCount[BLACK];
-    extensionCount = {};
+    ss.extensionCount = {};
     makeMove(pos, m);
-    const int e = extensionFor(pos, m, gc, c.mateThreat, pieces);
+    const int e = extensionFor(pos, ss, m, gc, c.mateThreat, pieces);
     unmakeMove(pos, m);
     EXPECT_EQ(e, c.extension) << c.name;
-    const ExtensionCounters& n = extensionCount;
+    const ExtensionCounters& n = ss.extensionCount;
     const ExtensionCounters& x = c.counted;
     EXPECT_EQ(n.check, x.check) << c.name;
     EXPECT_EQ(n.prom, x.prom) << c.name;

@@ -19,6 +19,7 @@ class HashTest : public SearchTest {
 };
 
 TEST_F(HashTest, ReplacementByGenerationAndDepth) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   struct Case {
     int storedDepth;
@@ -34,25 +35,27 @@ TEST_F(HashTest, ReplacementByGenerationAndDepth) {
       {30, 20, 63, true}, {30, 20, 64, false},  // the generation wraps: counts as current again
   };
   // Same index, different key: the old entry's key plays no part.
-  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(hashEntryCount);
+  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(ss.hashTable.hashEntryCount);
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
-    for (int i = 0; i < c.searchesLater; ++i) hashGeneration = (hashGeneration + 1) & 63;
+    storeHash(ss.hashTable, pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
+    for (int i = 0; i < c.searchesLater; ++i)
+      ss.hashTable.hashGeneration = (ss.hashTable.hashGeneration + 1) & 63;
     useKey(other);
-    storeHash(pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
-    const HashEntry& e = hashEntryFor(KEY_A);
-    ASSERT_EQ(&e, &hashEntryFor(other));
+    storeHash(ss.hashTable, pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
+    const HashEntry& e = hashEntryFor(ss.hashTable, KEY_A);
+    ASSERT_EQ(&e, &hashEntryFor(ss.hashTable, other));
     EXPECT_EQ(e.keyLow, static_cast<std::uint32_t>(c.replaced ? other : KEY_A))
         << c.storedDepth << " " << c.newDepth;
     EXPECT_EQ(e.score, c.replaced ? 222 : 111);
     EXPECT_EQ(e.info & 0xFFFFFF, c.replaced ? 0x4321u : 0x1234u);
-    EXPECT_EQ(e.info >> 26, hashGeneration);
+    EXPECT_EQ(e.info >> 26, ss.hashTable.hashGeneration);
   }
 }
 
 TEST_F(HashTest, ProbeRules) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -82,9 +85,9 @@ TEST_F(HashTest, ProbeRules) {
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(pos, c.storedDepth, c.score, c.bound, 0xABCD);
+    storeHash(ss.hashTable, pos, c.storedDepth, c.score, c.bound, 0xABCD);
     pos.searchPly = c.ply;
-    const ProbeResult r = probeHash(pos, c.probeDepth, c.alpha, c.beta);
+    const ProbeResult r = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
     position().searchPly = 0;
     EXPECT_EQ(r.cutoff, c.cutoff) << c.name;
     if (c.cutoff) {
@@ -93,32 +96,35 @@ TEST_F(HashTest, ProbeRules) {
     EXPECT_EQ(r.forbidNull, c.forbidNull) << c.name;
     EXPECT_EQ(r.hashMove, 0xABCDu) << c.name << ": any matching entry supplies its move";
     useKey(KEY_A ^ 1);  // a different key at a different index misses
-    const ProbeResult miss = probeHash(pos, c.probeDepth, c.alpha, c.beta);
+    const ProbeResult miss = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
     EXPECT_FALSE(miss.cutoff || miss.forbidNull || miss.hashMove != 0) << c.name;
   }
 }
 
 TEST_F(HashTest, ZeroedEntryMatchesKeyZeroWithoutEffect) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   useKey(0);
-  const ProbeResult r = probeHash(pos, 0, -32767, 32767);
+  const ProbeResult r = probeHash(ss.hashTable, pos, 0, -32767, 32767);
   EXPECT_FALSE(r.cutoff);
   EXPECT_FALSE(r.forbidNull);
   EXPECT_EQ(r.hashMove, 0u);
 }
 
 TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
-  resizeHashTable(5);
-  EXPECT_EQ(hashEntryCount, 5 * 65536);
+  resizeHashTable(ss.hashTable, 5);
+  EXPECT_EQ(ss.hashTable.hashEntryCount, 5 * 65536);
   const std::uint64_t n = 5 * 65536;
   const std::uint64_t keys[] = {n * 3 + 17, 0xFFFFFFFFFFFFFFFFULL, n * 4 - 1, 1ULL << 40};
-  for (std::uint64_t k : keys) EXPECT_EQ(&hashEntryFor(k), hashTable + k % n) << std::hex << k;
+  for (std::uint64_t k : keys)
+    EXPECT_EQ(&hashEntryFor(ss.hashTable, k), ss.hashTable.entries.get() + k % n) << std::hex << k;
   // A power-of-two mask would put these two in different slots.
-  EXPECT_EQ(&hashEntryFor(n + 5), &hashEntryFor(5));
+  EXPECT_EQ(&hashEntryFor(ss.hashTable, n + 5), &hashEntryFor(ss.hashTable, 5));
   useKey(n * 7 + 9);
-  storeHash(pos, 20, 77, BOUND_LOWER, 0x0203);
-  EXPECT_EQ(hashTable[9].score, 77);
-  resizeHashTable(DEFAULT_HASH_MB);
-  EXPECT_EQ(hashEntryCount, 262144);
+  storeHash(ss.hashTable, pos, 20, 77, BOUND_LOWER, 0x0203);
+  EXPECT_EQ(ss.hashTable.entries[9].score, 77);
+  resizeHashTable(ss.hashTable, DEFAULT_HASH_MB);
+  EXPECT_EQ(ss.hashTable.hashEntryCount, 262144);
 }

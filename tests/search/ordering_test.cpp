@@ -4,15 +4,16 @@
 class OrderingTest : public SearchTest {
  protected:
   void TearDown() override {
-    clearHistory();
-    Ply[0].killer1 = Ply[0].killer2 = Ply[0].mateKiller = 0;
+    clearHistory(searchState());
+    searchState().killers[0] = {};
     setPosition(START_FEN);
   }
 
   // Score of the entry of move text after scoring the root list.
   static int scoreOf(const char* text) {
     const Move m = moveFromText(text);
-    for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
+    SearchState& ss = searchState();
+    for (const MoveEntry* e = listBegin(ss, 0); e != listEnd(ss, 0); ++e)
       if (e->move == m) return e->score;
     ADD_FAILURE() << text << " not in the list";
     return -2;
@@ -20,6 +21,7 @@ class OrderingTest : public SearchTest {
 };
 
 TEST_F(OrderingTest, FullSchemeBands) {
+  SearchState& ss = testEngine().search;
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
@@ -63,22 +65,23 @@ TEST_F(OrderingTest, FullSchemeBands) {
   for (const Case& c : cases) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
-    Killers& rec = Ply[0];
+    Killers& rec = ss.killers[0];
     rec.mateKiller = c.mateKiller ? moveFromText(c.mateKiller) : 0;
     rec.killer1 = c.killer1 ? moveFromText(c.killer1) : 0;
     rec.killer2 = c.killer2 ? moveFromText(c.killer2) : 0;
     const Move hash = c.hash ? moveFromText(c.hash) : 0;
-    clearHistory();
-    History[WHITE][moveOrigin(m)][moveTarget(m)] = c.history;
-    historyMax = c.historyMax;
+    clearHistory(ss);
+    ss.history[WHITE][moveOrigin(m)][moveTarget(m)] = c.history;
+    ss.historyMax = c.historyMax;
     evaluate(pos, ev);
-    setListEnd(0, generateMoves(pos, listBegin(0)));
-    scoreMoves(pos, hash);
+    setListEnd(ss, 0, generateMoves(pos, listBegin(ss, 0)));
+    scoreMoves(pos, ss, hash);
     EXPECT_EQ(scoreOf(c.move), c.expected) << c.name;
   }
 }
 
 TEST_F(OrderingTest, CaptureScheme) {
+  SearchState& ss = testEngine().search;
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
@@ -99,67 +102,70 @@ TEST_F(OrderingTest, CaptureScheme) {
     setPosition(c.fen);
     const Move m = moveFromText(c.move);
     evaluate(pos, ev);
-    setListEnd(0, generateCaptures(pos, listBegin(0)));
-    scoreCaptures(pos);
+    setListEnd(ss, 0, generateCaptures(pos, listBegin(ss, 0)));
+    scoreCaptures(pos, ss);
     int score = -2;
-    for (const MoveEntry* e = listBegin(0); e != listEnd(0); ++e)
+    for (const MoveEntry* e = listBegin(ss, 0); e != listEnd(ss, 0); ++e)
       if (e->move == m) score = e->score;
     EXPECT_EQ(score, c.expected) << c.name;
   }
 }
 
 TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
-  moveListStart[0] = 0;
+  ss.moveListStart[0] = 0;
   const std::int32_t scores[] = {5, 7, 7, -1, 3, -9};
-  for (int i = 0; i < 6; ++i) MoveStack[i] = {static_cast<Move>(100 + i), scores[i]};
-  moveListStart[1] = 6;
+  for (int i = 0; i < 6; ++i) ss.moveStack[i] = {static_cast<Move>(100 + i), scores[i]};
+  ss.moveListStart[1] = 6;
   pos.searchPly = 0;
   const Move expected[] = {101, 102, 100, 104, 0, 0};
-  for (Move e : expected) EXPECT_EQ(pickMove(pos), e);
-  for (int i = 0; i < 6; ++i) EXPECT_LE(MoveStack[i].score, -1);
-  moveListStart[1] = 0;
+  for (Move e : expected) EXPECT_EQ(pickMove(ss, pos.searchPly), e);
+  for (int i = 0; i < 6; ++i) EXPECT_LE(ss.moveStack[i].score, -1);
+  ss.moveListStart[1] = 0;
 }
 
 TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   setPosition(START_FEN);
   const Move a = moveFromText("g1f3");
   const Move b = moveFromText("b1c3");
-  clearHistory();
-  Killers& rec = Ply[0];
+  clearHistory(ss);
+  Killers& rec = ss.killers[0];
   rec.killer1 = rec.killer2 = rec.mateKiller = 0;
-  recordCutoff(pos, a, 32667, 35);  // not above the bound: a plain killer
+  recordCutoff(pos, ss, a, 32667, 35);  // not above the bound: a plain killer
   EXPECT_EQ(rec.killer1, a);
   EXPECT_EQ(rec.killer2, 0u);
-  recordCutoff(pos, a, 100, 20);  // no duplicate test: both slots
+  recordCutoff(pos, ss, a, 100, 20);  // no duplicate test: both slots
   EXPECT_EQ(rec.killer1, a);
   EXPECT_EQ(rec.killer2, a);
-  recordCutoff(pos, b, 32668, 19);  // mate killer only
+  recordCutoff(pos, ss, b, 32668, 19);  // mate killer only
   EXPECT_EQ(rec.mateKiller, b);
   EXPECT_EQ(rec.killer1, a);
-  EXPECT_EQ(History[WHITE][moveOrigin(a)][moveTarget(a)], 3 + 2);
-  EXPECT_EQ(History[WHITE][moveOrigin(b)][moveTarget(b)], 1);
-  EXPECT_EQ(historyMax, 5);
-  EXPECT_EQ(History[BLACK][moveOrigin(a)][moveTarget(a)], 0);
+  EXPECT_EQ(ss.history[WHITE][moveOrigin(a)][moveTarget(a)], 3 + 2);
+  EXPECT_EQ(ss.history[WHITE][moveOrigin(b)][moveTarget(b)], 1);
+  EXPECT_EQ(ss.historyMax, 5);
+  EXPECT_EQ(ss.history[BLACK][moveOrigin(a)][moveTarget(a)], 0);
 }
 
 TEST_F(OrderingTest, UpdatePvAdoptsChildLine) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
-  for (auto& row : pvTable) row.fill(0);
+  for (auto& row : ss.pvTable) row.fill(0);
   pos.searchPly = 2;
-  pvTable[3][3] = 31;
-  pvTable[3][4] = 32;
-  pvTable[3][5] = 33;
-  pvLength[3] = 6;
-  pvTable[2][6] = 99;  // beyond the new length: left alone
-  updatePv(pos, 20);
-  EXPECT_EQ(pvLength[2], 6);
+  ss.pvTable[3][3] = 31;
+  ss.pvTable[3][4] = 32;
+  ss.pvTable[3][5] = 33;
+  ss.pvLength[3] = 6;
+  ss.pvTable[2][6] = 99;  // beyond the new length: left alone
+  updatePv(ss, pos.searchPly, 20);
+  EXPECT_EQ(ss.pvLength[2], 6);
   const Move row[] = {20, 31, 32, 33, 99};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(pvTable[2][2 + i], row[i]) << i;
-  pvLength[3] = 3;  // a child with an empty line
-  updatePv(pos, 21);
-  EXPECT_EQ(pvLength[2], 3);
-  EXPECT_EQ(pvTable[2][2], 21u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(ss.pvTable[2][2 + i], row[i]) << i;
+  ss.pvLength[3] = 3;  // a child with an empty line
+  updatePv(ss, pos.searchPly, 21);
+  EXPECT_EQ(ss.pvLength[2], 3);
+  EXPECT_EQ(ss.pvTable[2][2], 21u);
   pos.searchPly = 0;
 }

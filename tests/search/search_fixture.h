@@ -1,9 +1,8 @@
-// Shared set-up for the search tests: one engine start, positions by FEN,
-// and depth-limited searches that never stop by time.
+// Shared set-up for the search tests: positions by FEN and depth-limited
+// searches that never stop by time.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -16,19 +15,8 @@
 
 class SearchTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    testEngine();
-    // The searches poll standard input; give them an open pipe that never
-    // carries a line, so that no poll reads or meets end of input.
-    static int quietInput[2];
-    ASSERT_EQ(pipe(quietInput), 0);
-    ASSERT_EQ(dup2(quietInput[0], 0), 0);
-  }
-
   static Position& position() { return testEngine().pos; }
+  static SearchState& searchState() { return testEngine().search; }
 
   // Sets up a position at the root of a search.
   static void setPosition(const char* fen) {
@@ -45,23 +33,21 @@ class SearchTest : public ::testing::Test {
 
   // Forgets everything a previous search learned.
   static void forgetLearning() {
-    resizeHashTable(DEFAULT_HASH_MB);
-    for (Killers& k : Ply) k.killer1 = k.killer2 = k.mateKiller = 0;
+    ASSERT_TRUE(resizeHashTable(searchState().hashTable, DEFAULT_HASH_MB));
+    searchState().killers.fill({});
   }
 
-  // Runs iterativeDeepening to maxDepth plies and returns what it printed.
+  // Runs iterativeDeepening to depth plies and returns what it printed.
   static std::string runSearch(int depth, bool uci = true, int flags = 0) {
-    maxDepth = depth;
-    searchFlags = flags;
-    stopTime = currentTimeMs() + 100000000u;
-    if (uci)
-      engineFlags |= UCI_MODE;
-    else
-      engineFlags &= ~UCI_MODE;
+    SearchState& ss = searchState();
+    ss.maxDepth = depth;
+    ss.searchFlags = flags;
+    ss.stopTime = clockMs(ss) + 100000000u;
+    ss.uciMode = uci;
     testing::internal::CaptureStdout();
-    iterativeDeepening(position());
+    iterativeDeepening(position(), ss);
     std::string out = testing::internal::GetCapturedStdout();
-    engineFlags &= ~UCI_MODE;
+    ss.uciMode = false;
     return out;
   }
 

@@ -7,19 +7,21 @@ class SearchResultTest : public SearchTest {
  protected:
   void SetUp() override { forgetLearning(); }
   void TearDown() override {
-    searchFlags = 0;
-    maxDepth = 50;
+    searchState().searchFlags = 0;
+    searchState().maxDepth = 50;
     setPosition(START_FEN);
   }
 
   static std::string rootLine() {
+    const SearchState& ss = searchState();
     std::string s;
-    for (int i = 0; i < rootLineLength; ++i) s += std::string(moveToText(pvTable[0][i]).text) + " ";
+    for (int i = 0; i < ss.rootLineLength; ++i) s += std::string(moveToText(ss.pvTable[0][i]).text) + " ";
     return s;
   }
 };
 
 TEST_F(SearchResultTest, FindsMatesAndStalemates) {
+  SearchState& ss = testEngine().search;
   struct Case {
     const char* name;
     const char* fen;
@@ -40,22 +42,24 @@ TEST_F(SearchResultTest, FindsMatesAndStalemates) {
     const std::string last = lastLine(out, "info depth");
     EXPECT_NE(last.find(std::string("score ") + c.finalScore), std::string::npos) << c.name << "\n" << out;
     if (c.firstMove) {
-      EXPECT_STREQ(moveToText(pvTable[0][0]).text, c.firstMove) << c.name;
+      EXPECT_STREQ(moveToText(ss.pvTable[0][0]).text, c.firstMove) << c.name;
     }
   }
 }
 
 TEST_F(SearchResultTest, RepetitionScoresZero) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   // The only move returns to the position after White's first game move.
   positionCommand(pos, "fen 2r4k/8/8/8/8/8/7r/1K6 w - - 0 1 moves b1a1 h8g8 a1b1 g8h8");
   ASSERT_EQ(pos.gamePly, 4);
   const std::string out = runSearch(6);
   EXPECT_EQ(lastLine(out, "info depth").rfind("info depth 3 score cp 0 ", 0), 0u) << out;
-  EXPECT_STREQ(moveToText(pvTable[0][0]).text, "b1a1");
+  EXPECT_STREQ(moveToText(ss.pvTable[0][0]).text, "b1a1");
 }
 
 TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
+  SearchState& ss = testEngine().search;
   struct Case {
     int flags;
     const char* finalLine;
@@ -70,11 +74,12 @@ TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
     setPosition("2r4k/8/8/8/8/8/7r/1K6 w - - 0 1");
     const std::string out = runSearch(5, true, c.flags);
     EXPECT_EQ(lastLine(out, "info depth").rfind(c.finalLine, 0), 0u) << out;
-    EXPECT_EQ(rootMoveCount, 1);
+    EXPECT_EQ(ss.rootMoveCount, 1);
   }
 }
 
 TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   setPosition("6k1/8/8/8/8/8/8/R5K1 w - - 0 1");
   runSearch(1);
@@ -88,7 +93,7 @@ TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
   for (const Case& c : cases) {
     const Move m = moveFromText(c.move);
     makeMove(pos, m);
-    const HashEntry& e = hashEntryFor(pos.key);
+    const HashEntry& e = hashEntryFor(ss.hashTable, pos.key);
     const bool match = e.keyLow == static_cast<std::uint32_t>(pos.key) &&
                        e.keyHigh == static_cast<std::uint32_t>(pos.key >> 32);
     EXPECT_EQ(match, c.stored) << c.move;
@@ -100,6 +105,7 @@ TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
 }
 
 TEST_F(SearchResultTest, SameStateGivesSameSearch) {
+  SearchState& ss = testEngine().search;
   const char* fen = "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7";
   std::string lines[2];
   std::int64_t nodes[2];
@@ -110,9 +116,9 @@ TEST_F(SearchResultTest, SameStateGivesSameSearch) {
     setPosition(fen);
     const std::string out = runSearch(5);
     lines[run] = withoutTimes(out);
-    nodes[run] = nodeCount;
+    nodes[run] = ss.nodeCount;
     pv[run] = rootLine();
-    deepest[run] = maxply;
+    deepest[run] = ss.maxply;
   }
   EXPECT_EQ(nodes[0], nodes[1]);
   EXPECT_EQ(pv[0], pv[1]);
@@ -124,6 +130,7 @@ TEST_F(SearchResultTest, SameStateGivesSameSearch) {
 }
 
 TEST_F(SearchResultTest, SingleNodes) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -141,23 +148,24 @@ TEST_F(SearchResultTest, SingleNodes) {
   for (const Case& c : cases) {
     forgetLearning();
     positionCommand(pos, c.position);
-    initSearch(pos);
-    stopTime = currentTimeMs() + 100000000u;
+    initSearch(pos, ss);
+    ss.stopTime = clockMs(ss) + 100000000u;
     // Search this position as if it were deep in a tree.
-    moveListStart[c.ply] = moveListStart[0];
+    ss.moveListStart[c.ply] = ss.moveListStart[0];
     pos.searchPly = c.ply;
-    nodeCount = 1;  // away from a poll
-    const int score = search(pos, 30, -1000, 1000, 1);
+    ss.nodeCount = 1;  // away from a poll
+    const int score = search(pos, ss, 30, -1000, 1000, 1);
     EXPECT_EQ(pos.searchPly, c.ply);
     pos.searchPly = 0;
     EXPECT_EQ(score, c.expected) << c.name;
-    EXPECT_EQ(nodeCount, c.counted ? 2 : 1) << c.name;
-    const HashEntry& e = hashEntryFor(pos.key);
+    EXPECT_EQ(ss.nodeCount, c.counted ? 2 : 1) << c.name;
+    const HashEntry& e = hashEntryFor(ss.hashTable, pos.key);
     EXPECT_NE(e.keyLow, static_cast<std::uint32_t>(pos.key)) << c.name << ": nothing is stored";
   }
 }
 
 TEST_F(SearchResultTest, ProgressLineForms) {
+  SearchState& ss = testEngine().search;
   Position& pos = testEngine().pos;
   struct Case {
     bool uci;
@@ -174,17 +182,17 @@ TEST_F(SearchResultTest, ProgressLineForms) {
       {false, 32766, "  7   32766    "},
   };
   setPosition(START_FEN);
-  initSearch(pos);
+  initSearch(pos, ss);
   const Move line[] = {moveFromText("e2e4"), 0x1111, 0x2222, 0x3333};
-  for (int i = 0; i < 4; ++i) pvTable[0][i] = line[i];
-  pvTable[0][4] = 0x4444;  // past the current line: an older line's move
-  rootLineLength = 4;
-  iterationDepth = 7;
-  nodeCount = 12345;
+  for (int i = 0; i < 4; ++i) ss.pvTable[0][i] = line[i];
+  ss.pvTable[0][4] = 0x4444;  // past the current line: an older line's move
+  ss.rootLineLength = 4;
+  ss.iterationDepth = 7;
+  ss.nodeCount = 12345;
   for (const Case& c : cases) {
-    engineFlags = c.uci ? UCI_MODE : 0;
+    ss.uciMode = c.uci;
     testing::internal::CaptureStdout();
-    printInfo(c.score);
+    printInfo(ss, c.score);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.rfind(c.prefix, 0), 0u) << out;
     const std::string tail =
@@ -192,17 +200,17 @@ TEST_F(SearchResultTest, ProgressLineForms) {
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
   }
-  engineFlags = 0;
+  ss.uciMode = false;
   testing::internal::CaptureStdout();
-  printStatistics();
+  printStatistics(ss);
   const std::string stats = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(matchesPattern(stats,
                              "Time: #.#  Nodes: 12345  Nps: #  maxply 0\n"
                              "check 0  prom 0  p7 0  single 0  mt 0  kt 0 simple 0 \n"))
       << stats;
-  engineFlags = UCI_MODE;
+  ss.uciMode = true;
   testing::internal::CaptureStdout();
-  printStatistics();
+  printStatistics(ss);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  engineFlags = 0;
+  ss.uciMode = false;
 }
