@@ -36,7 +36,7 @@ void benchmark() {
   for (const char* fen : BenchPositions) {
     std::printf("position   %s\n", fen);
     setupFen(fen);
-    stopTime = currentTimeMs() + BENCH_TIME_MS;
+    setTimedSearch(currentTimeMs() + BENCH_TIME_MS);
     initSearch();
     int score = prevScore;
     int i = 1;

@@ -81,8 +81,7 @@ int hungValue(int colour) {
 void timedSearch(std::uint32_t milliseconds) {
   const std::uint32_t t = currentTimeMs();
   searchStartTime = t;
-  stopTime = t + milliseconds;
-  searchFlags = 0;
+  setTimedSearch(t + milliseconds);
   iterativeDeepening();
 }
 

@@ -61,6 +61,17 @@ inline std::uint32_t searchStartTime = 0;  // clock value at the start of the se
 inline std::int64_t nodeCount = 0;         // nodes of the current search
 inline std::uint32_t clockOffset = 0;      // added to the clock; lets tests place it near the wrap
 inline bool inputFromArguments = false;    // lines come from the command line: searches read no input
+inline bool clockLimited = true;           // a timed search stops at stopTime (not for depth or nodes alone)
+constexpr std::int64_t NO_NODE_LIMIT = -1;
+inline std::int64_t nodeLimit = NO_NODE_LIMIT;  // "go nodes": stop at the first poll at or past it
+
+// A plain timed search that stops at the deadline: no ponder, no node limit.
+inline void setTimedSearch(std::uint32_t deadline) {
+  searchFlags = 0;
+  stopTime = deadline;
+  clockLimited = true;
+  nodeLimit = NO_NODE_LIMIT;
+}
 
 // Wall-clock milliseconds in 32 bits (wraps).
 std::uint32_t currentTimeMs();
@@ -70,7 +81,9 @@ constexpr bool clockReached(std::uint32_t now, std::uint32_t deadline) {
 }
 // Non-zero when unread input is waiting.
 int inputAvailable();
-// Reads waiting input and the clock; may set stopSearch.
+// Reads waiting input and the clock; may set stopSearch. Once the search
+// has been told to stop it reads nothing more: the lines that follow belong
+// to the command loop.
 void pollInput();
 // Reads one line during a search; 1 when it asks the search to stop.
 int handleSearchCommand();
@@ -83,4 +96,5 @@ inline std::int32_t ownTime = 0;    // clock time left to the side to move, mill
 inline std::int32_t movesToGo = 0;  // moves to the next time control, 0 when not given
 
 void handleGo(const char* args);
-void allocateTime();
+// The clock budget; a movetime of 0 or more replaces it and leaves the clock alone.
+void allocateTime(std::int32_t moveTime = -1);

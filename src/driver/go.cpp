@@ -37,31 +37,38 @@ Move ponderMove(Move best) {
   return legal ? reply : 0;
 }
 
+// Later in the game the remaining moves are fewer: a larger share per move.
+int budgetDivisor(int gamePly) {
+  if (gamePly < 40) return 40;
+  if (gamePly < 60) return 28;
+  if (gamePly < 80) return 23;
+  return 18;
+}
+
 int clampToInt(std::int64_t v) {
   return v > 2147483647 ? 2147483647 : v < -2147483647 ? -2147483647 : static_cast<int>(v);
 }
 
 }  // namespace
 
-void allocateTime() {
+void allocateTime(std::int32_t moveTime) {
   // 64-bit arithmetic: hostile clock values must not overflow.
   const std::int64_t t = ownTime;
   std::int64_t budget;
-  if (movesToGo != 0)
-    budget = (t / movesToGo) * 8 / 10;
-  else if (Pos.gamePly < 40)
-    budget = t / 40;
-  else if (Pos.gamePly < 60)
-    budget = t / 28;
-  else if (Pos.gamePly < 80)
-    budget = t / 23;
-  else
-    budget = t / 18;
-  std::int64_t left = t - budget;
-  if (searchFlags & GO_PONDER) {
-    const std::int64_t extra = left / 100;
-    budget += extra;
-    left -= extra;
+  std::int64_t left = t;
+  if (moveTime >= 0) {
+    budget = moveTime;  // a fixed time per move spends nothing of the clock
+  } else {
+    if (movesToGo != 0)
+      budget = (t / movesToGo) * 8 / 10;
+    else
+      budget = t / budgetDivisor(Pos.gamePly);
+    left = t - budget;
+    if (searchFlags & GO_PONDER) {
+      const std::int64_t extra = left / 100;
+      budget += extra;
+      left -= extra;
+    }
   }
   ownTime = clampToInt(left);
   const std::uint32_t now = currentTimeMs();
@@ -79,19 +86,34 @@ void handleGo(const char* args) {
   movesToGo = 0;
   if (std::strstr(args, "ponder")) searchFlags |= GO_PONDER;
   if (std::strstr(args, "infinite")) searchFlags |= GO_INFINITE;
-  if (const char* v = keywordValue(args, "wtime", 6); v && Pos.side == WHITE) ownTime = parseInt(v);
-  if (const char* v = keywordValue(args, "btime", 6); v && Pos.side == BLACK) ownTime = parseInt(v);
+  const char* ownClock = keywordValue(args, Pos.side == WHITE ? "wtime" : "btime", 6);
+  if (ownClock) ownTime = parseInt(ownClock);
   if (const char* v = keywordValue(args, "movestogo", 10)) {
     movesToGo = parseInt(v);
     std::printf("got %d from line %s\n", movesToGo, v);
   }
-  if (const char* v = keywordValue(args, "depth", 6)) maxDepth = parseInt(v);
+  const char* depth = keywordValue(args, "depth", 6);
+  if (depth) maxDepth = parseInt(depth);
+  const char* nodes = keywordValue(args, "nodes", 6);
+  nodeLimit = nodes ? parseInt(nodes) : NO_NODE_LIMIT;
+  if (nodes && nodeLimit < 0) nodeLimit = 0;
+  const char* moveTime = keywordValue(args, "movetime", 9);
 
-  allocateTime();
+  // A depth or node limit without our clock is analysis: only that limit
+  // (or "stop") ends it. A fixed move time replaces the clock budget.
+  clockLimited = ownClock != nullptr || moveTime != nullptr || (depth == nullptr && nodes == nullptr);
+  if (moveTime) {
+    const int t = parseInt(moveTime);
+    allocateTime(t < 0 ? 0 : t);
+  } else if (clockLimited) {
+    allocateTime();
+  }
   iterativeDeepening();
 
   // After a ponder or infinite search the answer waits for "stop" or
-  // "ponderhit"; the read blocks instead of spinning.
+  // "ponderhit"; the read blocks instead of spinning. Lines given as
+  // arguments have no one to send either: the answer comes at once.
+  if (inputFromArguments) searchFlags &= ~(GO_INFINITE | GO_PONDER);
   while (searchFlags & (GO_INFINITE | GO_PONDER)) handleSearchCommand();
 
   const Move best = pvTable[0][0];

@@ -89,7 +89,11 @@ int handleSearchCommand() {
 }
 
 void pollInput() {
+  // The nodes that unwind after a stop keep polling; they must not eat the
+  // lines a client sends after "stop" (the next position and go).
+  if (stopSearch) return;
   if (inputAvailable() && handleSearchCommand()) stopSearch = 1;
   if (searchFlags & (GO_INFINITE | GO_PONDER)) return;
-  if (clockReached(currentTimeMs(), stopTime)) stopSearch = 1;
+  if (nodeLimit != NO_NODE_LIMIT && nodeCount >= nodeLimit) stopSearch = 1;
+  if (clockLimited && clockReached(currentTimeMs(), stopTime)) stopSearch = 1;
 }

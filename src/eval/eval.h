@@ -18,8 +18,8 @@ constexpr std::uint8_t ATTACK_ROOK = 0x20;
 constexpr std::uint8_t ATTACK_QUEEN = 0x40;
 constexpr std::uint8_t ATTACK_KING = 0x80;
 
-inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {0,           ATTACK_PAWN,  ATTACK_MINOR, ATTACK_MINOR,
-                                                               ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING,  0};
+inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
+    0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
 // Maps of all plies; square s of a map lives at s + 64, so any index from
 // -64 to 191 (every mark a piece on the board can make) is addressable.
@@ -60,8 +60,8 @@ std::int32_t boardMaterial();
 // ---------------------------------------------------------------------------
 
 // Exchange value by piece code: P 1, N 3, B 3, R 5, Q 10, K 100.
-inline constexpr std::array<std::int32_t, 17> SeeValue = {0, 1, 3, 3, 5, 10, 100, 0, 0,
-                                                          1, 3, 3, 5, 10, 100, 0, 0};
+inline constexpr std::array<std::int32_t, 17> SeeValue = {0, 1, 3, 3, 5,  10,  100, 0, 0,
+                                                          1, 3, 3, 5, 10, 100, 0,   0};
 
 // Exchange value of the cheapest class in an attack-map byte (10 with none).
 inline constexpr std::array<std::uint8_t, 256> LeastAttackerValue = [] {
@@ -287,8 +287,11 @@ inline constexpr std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> ShieldVal
   return t;
 }();
 
-// Danger by the number of own pawns on a file next to or at the king.
+// Danger by the number of own pawns on a file next to or at the king; a
+// file can hold more pawns than the table has rows (set-up positions), and
+// those count as the last row.
 inline constexpr std::array<std::int32_t, 8> OpenFileDanger = {1, 0, 0, 0, 0, 0, 0, 0};
+constexpr int openFileDanger(int pawns) { return OpenFileDanger[pawns < 7 ? pawns : 7]; }
 
 // Danger by the set of enemy classes near the king (an AttackMap byte >> 3).
 inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
@@ -321,4 +324,6 @@ void evalDevelopment();
 int passedPawnValue(int square, int rank, int colour);
 
 // Middle/end-game blend by material, truncating toward zero.
+// Largest evaluation magnitude: anything beyond would read as a mate score.
+constexpr std::int32_t MAX_EVAL = 32567;
 int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg);

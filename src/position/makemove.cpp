@@ -1,5 +1,6 @@
 // Incremental make and unmake of a generated move.
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 
 #include "position/position.h"
 
@@ -40,6 +41,16 @@ constexpr std::array<std::uint8_t, 128> KeepTo = [] {
   t[SQ_E8] = 15;
   return t;
 }();
+
+#ifdef TARNIC_CHECKS
+// Checked builds stop at the first make or unmake that breaks the position,
+// whatever NDEBUG says.
+void checkConsistency() {
+  if (positionIsConsistent()) return;
+  std::fprintf(stderr, "position inconsistent after make or unmake\n");
+  std::abort();
+}
+#endif
 
 }  // namespace
 
@@ -125,7 +136,7 @@ void makeMove(Move m) {
   Pos.xside = mover;
   GameHistory[Pos.gamePly] = {m, key};
 #ifdef TARNIC_CHECKS
-  assert(positionIsConsistent());
+  checkConsistency();
 #endif
 }
 
@@ -172,6 +183,6 @@ void unmakeMove(Move m) {
     transferLink(r.to, r.from);
   }
 #ifdef TARNIC_CHECKS
-  assert(positionIsConsistent());
+  checkConsistency();
 #endif
 }

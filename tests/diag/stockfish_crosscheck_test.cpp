@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
@@ -108,7 +109,12 @@ std::uint64_t enginePerft(int depth) {
 
 TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {
   struct stat st {};
-  ASSERT_EQ(stat(STOCKFISH, &st), 0) << "the reference engine is not installed (apt-get install stockfish)";
+  if (stat(STOCKFISH, &st) != 0) {
+    // CI installs the reference engine, so there its absence is a failure.
+    const char* ci = std::getenv("CI");
+    ASSERT_FALSE(ci && std::string(ci) == "true") << "CI without the reference engine " << STOCKFISH;
+    GTEST_SKIP() << "the reference engine is not installed (apt-get install stockfish)";
+  }
   constexpr int kPositions = 240;
   constexpr int kDepth = 3;
   const std::vector<std::string> fens = randomPositions(kPositions);
