@@ -287,11 +287,9 @@ inline constexpr std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> ShieldVal
   return t;
 }();
 
-// Danger by the number of own pawns on a file next to or at the king; a
-// file can hold more pawns than the table has rows (set-up positions), and
-// those count as the last row.
-inline constexpr std::array<std::int32_t, 8> OpenFileDanger = {1, 0, 0, 0, 0, 0, 0, 0};
-constexpr int openFileDanger(int pawns) { return OpenFileDanger[pawns < 7 ? pawns : 7]; }
+// Danger by the number of own pawns on a file next to or at the king. Set-up
+// positions can put a pawn on each of the eight squares of a file.
+inline constexpr std::array<std::int32_t, 9> OpenFileDanger = {1, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // Danger by the set of enemy classes near the king (an AttackMap byte >> 3).
 inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {

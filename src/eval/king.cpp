@@ -25,8 +25,8 @@ int dangerCount(int c, int k) {
     if (own[n] == (ATTACK_KING | 1)) ++d;  // defended by the king alone
   }
   const int f = fileOf(k);
-  d += openFileDanger(pawnsOnFile[c][f]) + openFileDanger(pawnsOnFile[c][f + 2]) +
-       openFileDanger(pawnsOnFile[c][f + 1]);
+  d += OpenFileDanger[pawnsOnFile[c][f]] + OpenFileDanger[pawnsOnFile[c][f + 2]] +
+       OpenFileDanger[pawnsOnFile[c][f + 1]];
   const int fwd = c == WHITE ? 1 : -1;
   for (int step = 31; step <= 33; ++step) {
     const int n = k + fwd * step;
