@@ -1,23 +1,30 @@
 # Set-up commands: `make run` starts the engine, `make test` runs every test.
 JOBS ?= 2
 
-.PHONY: run release asan fuzz-build fuzz test test-release test-asan test-fuzz clean format
+.PHONY: run release release-tests asan fuzz-build fuzz test test-release test-asan test-fuzz clean format
 
 run: release
 	./build/tarnic
 
+# The engine alone: needs nothing but cmake and a C++ compiler.
 release:
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+	cmake --build build -j$(JOBS) --target tarnic
+
+release-tests:
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_TESTS=ON
 	cmake --build build -j$(JOBS)
 
 asan:
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_SANITIZE=ON
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_SANITIZE=ON -DTARNIC_TESTS=ON
 	cmake --build build-asan -j$(JOBS)
 
-test-release: release
-	cd build && ctest --output-on-failure -j$(JOBS)
+# The games run last and alone.
+test-release: release-tests
+	cd build && ctest --output-on-failure -j$(JOBS) -LE games
+	cd build && ctest --output-on-failure -L games
 
-# The sanitizer pass leaves out the deepest tree walks (test suites named *Slow).
+# The sanitizer pass leaves out the deepest tree walks and the games (names ending in Slow).
 test-asan: asan
 	cd build-asan && ctest --output-on-failure -j$(JOBS) -E Slow
 

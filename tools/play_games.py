@@ -12,6 +12,7 @@ did not lose on time; 1 otherwise.
 Example:
   tools/play_games.py --games 4 --time 10 --inc 0.1
   tools/play_games.py --games 200 --opponent stockfish --opponent glaurung --pgn games.pgn
+  tools/play_games.py --games 100 --ponder --opponent stockfish --opponent glaurung
 """
 
 import argparse
@@ -33,6 +34,10 @@ OPENINGS = [
     "", "e2e4 e7e5", "d2d4 d7d5", "e2e4 c7c5", "c2c4 e7e5", "g1f3 d7d5", "e2e4 e7e6", "d2d4 g8f6",
     "e2e4 c7c6", "b1c3 d7d5", "e2e4 d7d6", "f2f4 d7d5", "d2d4 f7f5", "e2e4 g7g6", "c2c4 c7c5", "g2g3 e7e5",
 ]
+
+
+SKIPPED = 77  # ctest's SKIP_RETURN_CODE
+PONDER_STATS = {"hits": 0, "misses": 0}
 
 
 class EngineError(Exception):
@@ -125,16 +130,32 @@ def bare_material(fen):
     return all(c in "nNbB" for c in others) and len(others) <= 1
 
 
-def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log):
-    """Returns (result, reason, moves, tarnic_fault)."""
+def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log, ponder=False):
+    """Returns (result, reason, moves, tarnic_fault).
+
+    With ponder, Tarnic thinks on the opponent's time as GUIs make it do:
+    after "bestmove X ponder Y" it gets the position with X and Y and
+    "go ponder"; when the opponent plays Y it gets "ponderhit", otherwise
+    "stop", the real position and the real "go" in one write, and the
+    ponder search's answer is dropped.
+    """
     tarnic = Engine("tarnic", tarnic_cmd)
     command, options = OPPONENTS[opponent]
     other = Engine(opponent, command)
     moves = opening.split()
     clocks = [base, base]  # white, black, seconds
     seen = {}
-    try:
-        tarnic.start([("Hash", "16")])
+    state = {"ponder": None}  # the move Tarnic ponders on, while it does
+
+    def position(line_moves):
+        return "position startpos moves " + " ".join(line_moves) if line_moves else "position startpos"
+
+    def go_line(prefix="go"):
+        wtime, btime = int(clocks[0] * 1000), int(clocks[1] * 1000)
+        return f"{prefix} wtime {wtime} btime {btime} winc {int(inc * 1000)} binc {int(inc * 1000)}"
+
+    def game():
+        tarnic.start([("Hash", "16"), ("Ponder", "true" if ponder else "false")])
         other.start(options)
         tarnic.send("ucinewgame")
         other.send("ucinewgame")
@@ -157,11 +178,24 @@ def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, l
             side = 0 if white_to_move else 1
             tarnic_moves = (side == 0) == tarnic_white
             engine = tarnic if tarnic_moves else other
-            engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
-            wtime, btime = int(clocks[0] * 1000), int(clocks[1] * 1000)
-            engine.send(f"go wtime {wtime} btime {btime} winc {int(inc * 1000)} binc {int(inc * 1000)}")
+            expected = None
+            if tarnic_moves and state["ponder"] is not None:
+                if moves[-1] == state["ponder"]:
+                    PONDER_STATS["hits"] += 1
+                    tarnic.send("ponderhit")
+                else:
+                    PONDER_STATS["misses"] += 1
+                    # A miss: the ponder search's answer comes first and is dropped.
+                    tarnic.send("stop\n" + position(moves) + "\n" + go_line())
+                    expected = "dropped"
+                state["ponder"] = None
+            else:
+                engine.send(position(moves))
+                engine.send(go_line())
             started = time.monotonic()
             try:
+                if expected == "dropped":
+                    tarnic.wait_for("bestmove", 5)
                 lines = engine.wait_for("bestmove", clocks[side] + 5)
             except EngineError as exc:
                 if tarnic_moves:
@@ -183,6 +217,25 @@ def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, l
             moves.append(move)
             if log:
                 print(f"  {len(moves):3d}. {engine.name:9s} {move:6s} {used:6.2f}s", file=sys.stderr)
+            if tarnic_moves and ponder and len(words) >= 4 and words[2] == "ponder":
+                reply = words[3]
+                if reply not in referee.legal_moves(moves):
+                    return ("0-1" if tarnic_white else "1-0"), f"tarnic gave illegal ponder move {reply}", moves, \
+                        f"illegal ponder move {reply}"
+                state["ponder"] = reply
+                tarnic.send(position(moves + [reply]))
+                tarnic.send(go_line("go ponder"))
+
+    try:
+        result = game()
+        if state["ponder"] is not None:
+            # The game ended while Tarnic pondered: it must still answer "stop".
+            try:
+                tarnic.send("stop")
+                tarnic.wait_for("bestmove", 5)
+            except EngineError as exc:
+                return result[0], result[1], result[2], result[3] or f"no answer to stop after the game: {exc}"
+        return result
     finally:
         tarnic.close()
         other.close()
@@ -265,9 +318,19 @@ def main():
     parser.add_argument("--opponent", action="append", choices=sorted(OPPONENTS), help="may be repeated")
     parser.add_argument("--pgn", help="write the games to this file")
     parser.add_argument("--first", type=int, default=1, help="number of the first game (for parallel runs)")
+    parser.add_argument("--ponder", action="store_true", help="let Tarnic think on the opponent's time")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
     opponents = args.opponent or ["stockfish"]
+    missing = sorted({c[0] for c in [[STOCKFISH]] + [OPPONENTS[o][0] for o in opponents] if not os.access(c[0], os.X_OK)})
+    if missing:
+        # CI installs every peer, so there a missing one is a failure; elsewhere the games are skipped.
+        print(f"not installed: {' '.join(missing)} (Debian packages stockfish, glaurung, ...)")
+        if os.environ.get("CI") == "true":
+            print("0 passed, 1 failed")
+            return 1
+        print("games skipped")
+        return SKIPPED
 
     referee = Referee()
     score = {"win": 0, "draw": 0, "loss": 0}
@@ -280,7 +343,7 @@ def main():
             tarnic_white = (game // len(opponents)) % 2 == 0
             opening = OPENINGS[(game // (2 * len(opponents))) % len(OPENINGS)]
             result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
-                                                     args.inc, referee, args.verbose)
+                                                     args.inc, referee, args.verbose, args.ponder)
             white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
             if result == "1/2-1/2":
                 score["draw"] += 1
@@ -302,6 +365,8 @@ def main():
     total = sum(score.values())
     points = score["win"] + 0.5 * score["draw"]
     print(f"Tarnic: +{score['win']} ={score['draw']} -{score['loss']} ({points}/{total})")
+    if args.ponder:
+        print(f"ponder: {PONDER_STATS['hits']} hits, {PONDER_STATS['misses']} misses")
     for fault in faults:
         print("FAULT", fault)
     print(f"{total - len(faults)} passed, {len(faults)} failed")

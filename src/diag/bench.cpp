@@ -36,7 +36,7 @@ void benchmark(Position& pos, SearchState& s) {
   for (const char* fen : BenchPositions) {
     std::printf("position   %s\n", fen);
     setupFen(pos, fen);
-    s.stopTime = clockMs(s) + BENCH_TIME_MS;
+    setTimedSearch(s, clockMs(s) + BENCH_TIME_MS);
     initSearch(pos, s);
     int score = prevScore;
     int i = 1;

@@ -81,8 +81,7 @@ int hungValue(const Position& pos, const EvalData& ev, int colour) {
 void timedSearch(Position& pos, SearchState& s, std::uint32_t milliseconds) {
   const std::uint32_t t = clockMs(s);
   s.searchStartTime = t;
-  s.stopTime = t + milliseconds;
-  s.searchFlags = 0;
+  setTimedSearch(s, t + milliseconds);
   iterativeDeepening(pos, s);
 }
 

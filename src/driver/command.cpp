@@ -76,6 +76,9 @@ int parseInt(const char* text) {
 void setOption(SearchState& s, const char* text) {
   const char* p = text;
   while (isBlank(*p)) ++p;
+  // Pondering is the interface's choice (it sends "go ponder" or not); the
+  // advertised option is accepted so that interfaces may set it.
+  if (strEqualNoCaseN(6, p, "ponder") == 0 && (p[6] == 0 || isBlank(p[6]))) return;
   if (strEqualNoCaseN(4, p, "hash") != 0) {
     std::printf("unsupported option: %s\n", p);
     return;

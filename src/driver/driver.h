@@ -74,4 +74,5 @@ inline std::int32_t ownTime = 0;    // clock time left to the side to move, mill
 inline std::int32_t movesToGo = 0;  // moves to the next time control, 0 when not given
 
 void handleGo(Position& pos, SearchState& s, const char* args);
-void allocateTime(const Position& pos, SearchState& s);
+// The clock budget; a movetime of 0 or more replaces it and leaves the clock alone.
+void allocateTime(const Position& pos, SearchState& s, std::int32_t moveTime = -1);

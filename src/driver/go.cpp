@@ -38,31 +38,38 @@ Move ponderMove(Position& pos, const SearchState& s, Move best) {
   return legal ? reply : 0;
 }
 
+// Later in the game the remaining moves are fewer: a larger share per move.
+int budgetDivisor(int gamePly) {
+  if (gamePly < 40) return 40;
+  if (gamePly < 60) return 28;
+  if (gamePly < 80) return 23;
+  return 18;
+}
+
 int clampToInt(std::int64_t v) {
   return v > 2147483647 ? 2147483647 : v < -2147483647 ? -2147483647 : static_cast<int>(v);
 }
 
 }  // namespace
 
-void allocateTime(const Position& pos, SearchState& s) {
+void allocateTime(const Position& pos, SearchState& s, std::int32_t moveTime) {
   // 64-bit arithmetic: hostile clock values must not overflow.
   const std::int64_t t = ownTime;
   std::int64_t budget;
-  if (movesToGo != 0)
-    budget = (t / movesToGo) * 8 / 10;
-  else if (pos.gamePly < 40)
-    budget = t / 40;
-  else if (pos.gamePly < 60)
-    budget = t / 28;
-  else if (pos.gamePly < 80)
-    budget = t / 23;
-  else
-    budget = t / 18;
-  std::int64_t left = t - budget;
-  if (s.searchFlags & GO_PONDER) {
-    const std::int64_t extra = left / 100;
-    budget += extra;
-    left -= extra;
+  std::int64_t left = t;
+  if (moveTime >= 0) {
+    budget = moveTime;  // a fixed time per move spends nothing of the clock
+  } else {
+    if (movesToGo != 0)
+      budget = (t / movesToGo) * 8 / 10;
+    else
+      budget = t / budgetDivisor(pos.gamePly);
+    left = t - budget;
+    if (s.searchFlags & GO_PONDER) {
+      const std::int64_t extra = left / 100;
+      budget += extra;
+      left -= extra;
+    }
   }
   ownTime = clampToInt(left);
   const std::uint32_t now = clockMs(s);
@@ -80,19 +87,34 @@ void handleGo(Position& pos, SearchState& s, const char* args) {
   movesToGo = 0;
   if (std::strstr(args, "ponder")) s.searchFlags |= GO_PONDER;
   if (std::strstr(args, "infinite")) s.searchFlags |= GO_INFINITE;
-  if (const char* v = keywordValue(args, "wtime", 6); v && pos.side == WHITE) ownTime = parseInt(v);
-  if (const char* v = keywordValue(args, "btime", 6); v && pos.side == BLACK) ownTime = parseInt(v);
+  const char* ownClock = keywordValue(args, pos.side == WHITE ? "wtime" : "btime", 6);
+  if (ownClock) ownTime = parseInt(ownClock);
   if (const char* v = keywordValue(args, "movestogo", 10)) {
     movesToGo = parseInt(v);
     std::printf("got %d from line %s\n", movesToGo, v);
   }
-  if (const char* v = keywordValue(args, "depth", 6)) s.maxDepth = parseInt(v);
+  const char* depth = keywordValue(args, "depth", 6);
+  if (depth) s.maxDepth = parseInt(depth);
+  const char* nodes = keywordValue(args, "nodes", 6);
+  s.nodeLimit = nodes ? parseInt(nodes) : NO_NODE_LIMIT;
+  if (nodes && s.nodeLimit < 0) s.nodeLimit = 0;
+  const char* moveTime = keywordValue(args, "movetime", 9);
 
-  allocateTime(pos, s);
+  // A depth or node limit without our clock is analysis: only that limit
+  // (or "stop") ends it. A fixed move time replaces the clock budget.
+  s.clockLimited = ownClock != nullptr || moveTime != nullptr || (depth == nullptr && nodes == nullptr);
+  if (moveTime) {
+    const int t = parseInt(moveTime);
+    allocateTime(pos, s, t < 0 ? 0 : t);
+  } else if (s.clockLimited) {
+    allocateTime(pos, s);
+  }
   iterativeDeepening(pos, s);
 
   // After a ponder or infinite search the answer waits for "stop" or
-  // "ponderhit"; the read blocks instead of spinning.
+  // "ponderhit"; the read blocks instead of spinning. Lines given as
+  // arguments have no one to send either: the answer comes at once.
+  if (inputFromArguments) s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
   while (s.searchFlags & (GO_INFINITE | GO_PONDER)) handleSearchCommand(s);
 
   const Move best = s.pvTable[0][0];

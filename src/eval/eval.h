@@ -312,8 +312,9 @@ inline constexpr std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> ShieldVal
   return t;
 }();
 
-// Danger by the number of own pawns on a file next to or at the king.
-inline constexpr std::array<std::int32_t, 8> OpenFileDanger = {1, 0, 0, 0, 0, 0, 0, 0};
+// Danger by the number of own pawns on a file next to or at the king. Set-up
+// positions can put a pawn on each of the eight squares of a file.
+inline constexpr std::array<std::int32_t, 9> OpenFileDanger = {1, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // Danger by the set of enemy classes near the king (an AttackMap byte >> 3).
 inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
@@ -333,4 +334,6 @@ void evalDevelopment(const Position& pos, EvalData& ev);
 int passedPawnValue(const Position& pos, int square, int rank, int colour);
 
 // Middle/end-game blend by material, truncating toward zero.
+// Largest evaluation magnitude: anything beyond would read as a mate score.
+constexpr std::int32_t MAX_EVAL = 32567;
 int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg);

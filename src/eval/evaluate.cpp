@@ -26,9 +26,16 @@ void clearEvaluation(const Position& pos, EvalData& ev) {
 
 int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg) {
   if (material <= ENDGAME_MATERIAL) return eg;
-  // Promotions can push material past FULL_MATERIAL; the blend then extrapolates.
-  return ((material - ENDGAME_MATERIAL) * mg + (FULL_MATERIAL - material) * eg) /
-         (FULL_MATERIAL - ENDGAME_MATERIAL);
+  constexpr std::int32_t span = FULL_MATERIAL - ENDGAME_MATERIAL;
+  if (material <= FULL_MATERIAL)
+    return ((material - ENDGAME_MATERIAL) * mg + (FULL_MATERIAL - material) * eg) / span;
+  // Promotions can push material past FULL_MATERIAL; the blend then
+  // extrapolates, in 64 bits, since set-up positions with dozens of queens
+  // would overflow 32, and is clamped short of the mate scores.
+  const std::int64_t blend = (static_cast<std::int64_t>(material - ENDGAME_MATERIAL) * mg +
+                              static_cast<std::int64_t>(FULL_MATERIAL - material) * eg) /
+                             span;
+  return static_cast<int>(blend > MAX_EVAL ? MAX_EVAL : blend < -MAX_EVAL ? -MAX_EVAL : blend);
 }
 
 int evaluate(const Position& pos, EvalData& ev) {

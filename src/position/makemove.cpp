@@ -1,5 +1,6 @@
 // Incremental make and unmake of a generated move.
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 
 #include "position/position.h"
 
@@ -40,6 +41,16 @@ constexpr std::array<std::uint8_t, 128> KeepTo = [] {
   t[SQ_E8] = 15;
   return t;
 }();
+
+#ifdef TARNIC_CHECKS
+// Checked builds stop at the first make or unmake that breaks the position,
+// whatever NDEBUG says.
+void checkConsistency(const Position& pos) {
+  if (positionIsConsistent(pos)) return;
+  std::fprintf(stderr, "position inconsistent after make or unmake\n");
+  std::abort();
+}
+#endif
 
 }  // namespace
 
@@ -128,7 +139,7 @@ void makeMove(Position& pos, Move m) {
   pos.xside = mover;
   pos.history[pos.gamePly] = {m, key};
 #ifdef TARNIC_CHECKS
-  assert(positionIsConsistent(pos));
+  checkConsistency(pos);
 #endif
 }
 
@@ -177,7 +188,7 @@ void unmakeMove(Position& pos, Move m) {
     transferLink(lists, r.to, r.from);
   }
 #ifdef TARNIC_CHECKS
-  assert(positionIsConsistent(pos));
+  checkConsistency(pos);
 #endif
 }
 

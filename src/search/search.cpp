@@ -29,9 +29,13 @@ constexpr Move NOT_QUIET = MOVE_PROMO_ANY | MOVE_CAPTURE;
 }  // namespace
 
 void pollInput(SearchState& s) {
+  // The nodes that unwind after a stop keep polling; they must not eat the
+  // lines a client sends after "stop" (the next position and go).
+  if (s.stopSearch) return;
   s.input.poll(s.input.context, s);
   if (s.searchFlags & (GO_INFINITE | GO_PONDER)) return;
-  if (clockReached(clockMs(s), s.stopTime)) s.stopSearch = true;
+  if (s.nodeLimit != NO_NODE_LIMIT && s.nodeCount >= s.nodeLimit) s.stopSearch = true;
+  if (s.clockLimited && clockReached(clockMs(s), s.stopTime)) s.stopSearch = true;
 }
 
 int quiesce(Position& pos, SearchState& s, int alpha, int beta) {

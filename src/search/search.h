@@ -76,6 +76,7 @@ struct SearchInput {
 
 constexpr int GO_INFINITE = 1;
 constexpr int GO_PONDER = 2;
+constexpr std::int64_t NO_NODE_LIMIT = -1;
 
 // Quiet moves that caused a cutoff at a ply.
 struct Killers {
@@ -94,11 +95,13 @@ struct SearchState {
   bool uciMode = false;  // progress lines in UCI form, without the console statistics
 
   // Limits, set before a search; the polls may change them while it runs.
-  std::int32_t maxDepth = 50;    // last iteration in plies, kept from search to search
-  std::int32_t searchFlags = 0;  // GO_INFINITE, GO_PONDER
-  std::uint32_t stopTime = 0;    // clock value at which a timed search stops
-  bool stopSearch = false;       // set to make the search unwind
-  bool abandoned = false;        // set with stopSearch when the session ends: print nothing more
+  std::int32_t maxDepth = 50;              // last iteration in plies, kept from search to search
+  std::int32_t searchFlags = 0;            // GO_INFINITE, GO_PONDER
+  std::uint32_t stopTime = 0;              // clock value at which a timed search stops
+  bool clockLimited = true;                // stopTime applies (not to depth or nodes alone)
+  std::int64_t nodeLimit = NO_NODE_LIMIT;  // "go nodes": stop at the first poll at or past it
+  bool stopSearch = false;                 // set to make the search unwind
+  bool abandoned = false;                  // set with stopSearch when the session ends: print nothing more
 
   // Counters of the current search.
   std::uint32_t searchStartTime = 0;
@@ -127,6 +130,13 @@ struct SearchState {
 };
 
 inline std::uint32_t clockMs(const SearchState& s) { return s.input.clock(s.input.context); }
+// A plain timed search that stops at the deadline: no ponder, no node limit.
+inline void setTimedSearch(SearchState& s, std::uint32_t deadline) {
+  s.searchFlags = 0;
+  s.stopTime = deadline;
+  s.clockLimited = true;
+  s.nodeLimit = NO_NODE_LIMIT;
+}
 // Clock values compare by their signed difference, so a wrap changes nothing.
 constexpr bool clockReached(std::uint32_t now, std::uint32_t deadline) {
   return static_cast<std::int32_t>(now - deadline) >= 0;
@@ -157,7 +167,9 @@ void updatePv(SearchState& s, int ply, Move m);
 // of both colours before the move.
 int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mateThreat, int nodePieces);
 
-// Reads waiting input and the clock; may set stopSearch.
+// Reads waiting input, the node count and the clock; may set stopSearch.
+// Once the search has been told to stop it reads nothing more: the lines
+// that follow belong to the command loop.
 void pollInput(SearchState& s);
 int quiesce(Position& pos, SearchState& s, int alpha, int beta);
 int search(Position& pos, SearchState& s, int depth, int alpha, int beta, int allowNull);

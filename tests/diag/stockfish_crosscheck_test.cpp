@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
@@ -107,7 +108,12 @@ std::uint64_t enginePerft(Position& pos, int depth) {
 TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {
   Position& pos = testEngine().pos;
   struct stat st {};
-  ASSERT_EQ(stat(STOCKFISH, &st), 0) << "the reference engine is not installed (apt-get install stockfish)";
+  if (stat(STOCKFISH, &st) != 0) {
+    // CI installs the reference engine, so there its absence is a failure.
+    const char* ci = std::getenv("CI");
+    ASSERT_FALSE(ci && std::string(ci) == "true") << "CI without the reference engine " << STOCKFISH;
+    GTEST_SKIP() << "the reference engine is not installed (apt-get install stockfish)";
+  }
   constexpr int kPositions = 240;
   constexpr int kDepth = 3;
   const std::vector<std::string> fens = randomPositions(pos, kPositions);

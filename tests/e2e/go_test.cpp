@@ -1,6 +1,9 @@
 // The go command: time budget lines, depth that persists, answers without moves.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "e2e/engine_process.h"
 #include "test_util.h"
 
@@ -90,3 +93,56 @@ TEST(Go, PonderMoveIsALegalReply) {
 }
 
 }  // namespace
+
+namespace {
+
+// Nodes and elapsed time of the last progress line.
+struct LastInfo {
+  long long nodes = -1;
+  long long time = -1;
+};
+LastInfo lastInfo(const std::string& out) {
+  LastInfo info;
+  for (std::size_t at = out.find("info depth "); at != std::string::npos;
+       at = out.find("info depth ", at + 1)) {
+    const std::size_t t = out.find(" time ", at), n = out.find(" nodes ", at);
+    if (t == std::string::npos || n == std::string::npos) break;
+    info.time = std::atoll(out.c_str() + t + 6);
+    info.nodes = std::atoll(out.c_str() + n + 7);
+  }
+  return info;
+}
+
+std::string uciSearch(const std::string& go, int timeoutSeconds = 60) {
+  const EngineRun run = runEngineSession(
+      {{"", 0, "uci\nposition startpos moves e2e4\n" + go + "\n"}, {"bestmove", 0, "quit\n"}}, {},
+      timeoutSeconds);
+  EXPECT_EQ(run.status, 0) << go;
+  return afterBanner(run.output);
+}
+
+}  // namespace
+
+// Analysis limits as front ends send them, without a clock for the side to move.
+TEST(Go, DepthNodesAndMoveTimeWithoutAClock) {
+  // A depth alone searches the same tree as with a clock that never runs out.
+  EXPECT_EQ(withoutTimes(uciSearch("go depth 7")),
+            withoutTimes(uciSearch("go wtime 100000000 btime 100000000 depth 7")));
+  // The node limit is met at the first poll at or past it; polls come every
+  // 8192 nodes.
+  for (const long long limit : {1LL, 100000LL, 250000LL}) {
+    const LastInfo info = lastInfo(uciSearch("go nodes " + std::to_string(limit)));
+    EXPECT_GE(info.nodes, limit);
+    EXPECT_LT(info.nodes, limit + 2 * 8192) << limit;
+  }
+  // A fixed move time replaces the clock budget, larger or smaller.
+  struct Case {
+    const char* go;
+    long long ms;
+  } cases[] = {{"go movetime 600", 600}, {"go wtime 100000 btime 100000 movetime 300", 300}};
+  for (const Case& c : cases) {
+    const LastInfo info = lastInfo(uciSearch(c.go));
+    EXPECT_GE(info.time, c.ms - 1) << c.go;
+    EXPECT_LT(info.time, c.ms + 400) << c.go;
+  }
+}

@@ -35,8 +35,10 @@ TEST(Protocol, ScriptedSessions) {
        "setoption name Hash  value 64\nsetoption name Hash\nsetoption name Hash v\nsetoption Hash value "
        "8\nquit\n",
        "Bye\n", 0},
-      {"unsupported option", "setoption name Ponder value true\nsetoption name  Threads value 2\nquit\n",
-       "unsupported option: Ponder value true\nunsupported option: Threads value 2\nBye\n", 0},
+      {"ponder option accepted, others unsupported",
+       "setoption name Ponder value true\nsetoption name ponder value false\nsetoption name PonderX value 1\n"
+       "setoption name  Threads value 2\nquit\n",
+       "unsupported option: PonderX value 1\nunsupported option: Threads value 2\nBye\n", 0},
       {"end of input inside a line", "isready\nuci", "readyok\n", 1},
       {"blank lines", "\n   \n\t\nisready\n", "readyok\n", 1},
       {"carriage return line ends", "isready\r\nquit\r\n", "readyok\nBye\n", 0},
@@ -106,6 +108,16 @@ TEST(Protocol, ArgumentsRunAsLines) {
   EXPECT_EQ(afterBanner(run.output),
             "readyok\nunmaking move: 0x406444\nunmaking move: 0x401434\nnothing to undo\n");
   EXPECT_EQ(run.status, 0);
+  // Searches from arguments read no input, also not while pondering or
+  // analysing: they end at their depth and answer at once.
+  for (const char* go :
+       {"go infinite depth 3", "go ponder depth 3", "go ponder wtime 1000 btime 1000 depth 2"}) {
+    const EngineRun search = runEngineProcess("stop\n", {"uci", "position startpos", go}, 20);
+    const std::string out = afterBanner(search.output);
+    EXPECT_NE(out.find("\nbestmove "), std::string::npos) << go << "\n" << out;
+    EXPECT_EQ(out.find("Unexpected"), std::string::npos) << go << "\n" << out;
+    EXPECT_EQ(search.status, 0) << go;
+  }
   const EngineRun quit = runEngineProcess("isready\n", {"quit", "isready"});
   EXPECT_EQ(afterBanner(quit.output), "Bye\n");
   EXPECT_EQ(quit.status, 0);

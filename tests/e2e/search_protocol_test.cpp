@@ -33,6 +33,36 @@ TEST(SearchProtocol, StopDuringInfiniteAnswersWithALegalMove) {
   EXPECT_TRUE(matchesPattern(out.substr(out.find("bestmove")), "bestmove * ponder *\nBye\n")) << out;
 }
 
+// After a ponder miss an interface sends "stop", the real position and the
+// real go in one write: none of it may be lost to the unwinding search.
+TEST(SearchProtocol, LinesAfterStopReachTheCommandLoop) {
+  const char* afterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
+  for (const char* go : {"go ponder wtime 2000 btime 2000", "go infinite"}) {
+    for (const char* between : {"", "isready\n"}) {
+      const std::string burst =
+          std::string("stop\n") + between + "position startpos moves e2e4\ngo wtime 2000 btime 2000\n";
+      const EngineRun run =
+          runEngineSession({{"", 0, std::string("uci\nposition startpos moves d2d4\n") + go + "\n"},
+                            {"uciok", 300, burst},
+                            // The second search has a 50 ms budget.
+                            {"bestmove", 1500, "quit\n"}},
+                           {}, 20);
+      const std::string out = afterBanner(run.output);
+      const std::size_t first = out.find("bestmove ");
+      ASSERT_NE(first, std::string::npos) << go << "\n" << out;
+      const std::size_t second = out.find("bestmove ", first + 1);
+      ASSERT_NE(second, std::string::npos) << go << "\n" << out;
+      EXPECT_TRUE(legalIn(afterE4, bestMove(out.substr(second)))) << go << "\n" << out;
+      EXPECT_EQ(out.find("Unexpected"), std::string::npos) << go << "\n" << out;
+      EXPECT_EQ(run.status, 0);
+      if (*between) {
+        const std::size_t ready = out.find("readyok\n");
+        EXPECT_TRUE(ready > first && ready < second) << out;
+      }
+    }
+  }
+}
+
 TEST(SearchProtocol, PonderhitTurnsPonderingIntoATimedSearch) {
   Position& pos = testEngine().pos;
   // The budget (50 ms plus a little) has passed by the ponderhit, so the

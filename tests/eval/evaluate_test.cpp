@@ -80,9 +80,23 @@ TEST(Evaluate, BlendTruncatesTowardZero) {
     int material, mg, eg, score;
   };
   const Case cases[] = {
-      {8460, 123, -77, 123}, {2730, 123, -77, -77}, {100, 123, -77, -77}, {2731, -5729, 0, 0},
-      {2731, -5730, 0, -1},  {2731, 5729, 0, 0},    {5595, 100, 0, 50},   {5595, -101, 0, -50},
-      {5595, 0, -101, -50},  {5595, 40, 60, 50},    {11610, 10, 0, 15},   {11610, 0, 100, -54},
+      {8460, 123, -77, 123},
+      {2730, 123, -77, -77},
+      {100, 123, -77, -77},
+      {2731, -5729, 0, 0},
+      {2731, -5730, 0, -1},
+      {2731, 5729, 0, 0},
+      {5595, 100, 0, 50},
+      {5595, -101, 0, -50},
+      {5595, 0, -101, -50},
+      {5595, 40, 60, 50},
+      {11610, 10, 0, 15},
+      {11610, 0, 100, -54},
+      // Beyond 32 bits (dozens of queens): clamped short of the mate scores.
+      {60000, 50000, 0, 32567},
+      {60000, -50000, 0, -32567},
+      {60000, 0, 0, 0},
+      {60000, 40000, 44000, 4020},
   };
   for (const Case& c : cases)
     EXPECT_EQ(blendPhase(c.material, c.mg, c.eg), c.score) << c.material << " " << c.mg << " " << c.eg;
@@ -128,6 +142,30 @@ TEST(Evaluate, ColourFlipGivesTheSameScore) {
     const int score = evalFen(fen);
     const std::string flipped = flipFen(fen);
     EXPECT_EQ(evalFen(flipped.c_str()), score) << fen << " / " << flipped;
+  }
+}
+
+// Set-ups no game reaches: a file of eight pawns beside the king, and a
+// board of queens whose blend exceeds 32 bits. Both stay in range and
+// colour-symmetric.
+TEST(Evaluate, HostileSetUpsStayInRange) {
+  struct Case {
+    const char* fen;
+    int score;  // 0: only the range and the symmetry are known
+  };
+  const Case cases[] = {
+      {"P5qk/P7/P7/P7/P7/P7/P7/PKQ5 w - - 0 1", 0},
+      {"k7/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQK b - - 0 1", -32567},
+  };
+  for (const Case& c : cases) {
+    const int score = evalFen(c.fen);
+    EXPECT_LE(score, 32567) << c.fen;
+    EXPECT_GE(score, -32567) << c.fen;
+    if (c.score != 0) {
+      EXPECT_EQ(score, c.score) << c.fen;
+    }
+    const std::string flipped = flipFen(c.fen);
+    EXPECT_EQ(evalFen(flipped.c_str()), score) << c.fen;
   }
 }
 
