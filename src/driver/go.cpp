@@ -7,6 +7,7 @@
 #include "movegen/movegen.h"
 #include "position/position.h"
 #include "search/search.h"
+#include "search/tuning.h"
 
 namespace {
 
@@ -39,12 +40,10 @@ Move ponderMove(Position& pos, const SearchState& s, Move best) {
   return legal ? reply : 0;
 }
 
-// Later in the game the remaining moves are fewer: a larger share per move.
 int budgetDivisor(int gamePly) {
-  if (gamePly < 40) return 40;
-  if (gamePly < 60) return 28;
-  if (gamePly < 80) return 23;
-  return 18;
+  for (const BudgetStep& step : BUDGET_DIVISORS)
+    if (gamePly < step.gamePlyBelow) return step.divisor;
+  return BUDGET_LATE_DIVISOR;
 }
 
 int clampToInt(std::int64_t v) {
@@ -64,12 +63,12 @@ void allocateTime(Engine& e, std::int32_t moveTime) {
     budget = moveTime;  // a fixed time per move spends nothing of the clock
   } else {
     if (session.movesToGo != 0)
-      budget = (t / session.movesToGo) * 8 / 10;
+      budget = (t / session.movesToGo) * BUDGET_MOVES_TO_GO_NUMERATOR / BUDGET_MOVES_TO_GO_DENOMINATOR;
     else
       budget = t / budgetDivisor(e.pos.gamePly);
     left = t - budget;
     if (s.searchFlags & GO_PONDER) {
-      const std::int64_t extra = left / 100;
+      const std::int64_t extra = left / BUDGET_PONDER_DIVISOR;
       budget += extra;
       left -= extra;
     }

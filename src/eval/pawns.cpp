@@ -54,8 +54,8 @@ void evalPawns(const Position& pos, EvalData& ev) {
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
-      ev.mgScore[c] += 100 + (*table[c])[s];
-      ev.egScore[c] += 100 + PawnSquareEg[c][s];
+      ev.mgScore[c] += KindValue[PAWN] + (*table[c])[s];
+      ev.egScore[c] += KindValue[PAWN] + PawnSquareEg[c][s];
       ev.pawnCount[c] += 1;
       ev.pawnsOnFile[c][f + 1] += 1;
       if (c == WHITE)
