@@ -146,7 +146,7 @@ void handleDebugCommand(Position& pos, SearchState& s, const char* word, const c
   } else if (strEqualNoCase(word, "setboard")) {
     if (!setupFen(pos, rest)) std::printf("FEN error \n");
   } else if (strEqualNoCase(word, "undo")) {
-    // Only a console move still on its PlyRecord can be taken back.
+    // Only a console move whose undo record is still below searchPly can be taken back.
     if (pos.gamePly == 0 || pos.searchPly == 0) {
       std::printf("nothing to undo\n");
       return;

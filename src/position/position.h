@@ -1,5 +1,6 @@
-// Board, piece lists, position state, moves, make/unmake, FEN set-up and
-// the position command: the data model every other module works on.
+// Board, piece lists and the position with its undo records and game history,
+// moves, FEN set-up, make and unmake, the attack test and the constant tables:
+// the data model every other module works on.
 #pragma once
 
 #include <array>
