@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "position/position.h"
@@ -32,6 +33,29 @@ inline void recordAttack(std::uint8_t* map, int square, std::uint8_t x) {
 // The evaluation's working data
 // ---------------------------------------------------------------------------
 
+// What the pawns alone decide, kept per pawn placement: the pawn pass
+// copies it and adds only the terms that read other pieces.
+struct PawnEntry {
+  std::array<std::uint64_t, 2> pawns;  // the placement described (Position::pawns)
+  bool filled;
+  std::array<std::int32_t, 2> pawnCount;
+  std::array<std::int32_t, 2> mg;  // pawn values and structure, without the square table
+  std::array<std::int32_t, 2> eg;
+  std::array<std::array<std::int32_t, 3>, 2>
+      squares;                          // middle-game square sums: default, king wing, queen wing
+  std::array<std::uint64_t, 2> passed;  // passed pawns, as in Position::pawns
+  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;
+  std::array<std::int16_t, 10> whiteRearmost;
+  std::array<std::int16_t, 10> blackRearmost;
+  std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn bytes of both maps, indices 0..127
+};
+
+constexpr int PAWN_TABLE_BITS = 10;
+inline std::size_t pawnTableIndex(const std::array<std::uint64_t, 2>& pawns) {
+  return (pawns[WHITE] * 0x9E3779B97F4A7C15ULL ^ pawns[BLACK] * 0xC2B2AE3D27D4EB4FULL) >>
+         (64 - PAWN_TABLE_BITS);
+}
+
 struct EvalData {
   // Maps of all plies, so that a node still has its own after its children
   // have been evaluated; square s of a map lives at s + 64, so any index
@@ -56,6 +80,9 @@ struct EvalData {
   std::array<std::int32_t, 2> rookCount{};
   std::array<std::int32_t, 2> queenCount{};
   std::array<std::int32_t, 2> pieceCount{};  // knights, bishops, rooks and queens
+
+  // Filled on demand; the key is the exact placement, so entries never go stale.
+  std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
 
   EvalData() = default;
   EvalData(const EvalData&) = delete;  // currentAttackMap points into this object
