@@ -50,7 +50,7 @@ struct PawnEntry {
   std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn bytes of both maps, indices 0..127
 };
 
-constexpr int PAWN_TABLE_BITS = 10;
+constexpr int PAWN_TABLE_BITS = 12;
 inline std::size_t pawnTableIndex(const std::array<std::uint64_t, 2>& pawns) {
   return (pawns[WHITE] * 0x9E3779B97F4A7C15ULL ^ pawns[BLACK] * 0xC2B2AE3D27D4EB4FULL) >>
          (64 - PAWN_TABLE_BITS);
