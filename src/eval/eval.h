@@ -22,11 +22,25 @@ constexpr std::uint8_t ATTACK_KING = 0x80;
 inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
     0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
-// Records one attack of class bit x. The count saturates at 7 so that an
+// The byte after one more attack of each class (pawn, minor, rook, queen,
+// king): class bit set, count raised. The count saturates at 7 so that an
 // eighth attacker never carries into the class bits.
+inline constexpr std::array<std::array<std::uint8_t, 256>, 5> AttackStep = [] {
+  std::array<std::array<std::uint8_t, 256>, 5> t{};
+  for (int i = 0; i < 5; ++i)
+    for (int b = 0; b < 256; ++b)
+      t[i][b] = static_cast<std::uint8_t>((b | (ATTACK_PAWN << i)) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
+  return t;
+}();
+
+constexpr int attackClassIndex(std::uint8_t x) {
+  return x == ATTACK_PAWN ? 0 : x == ATTACK_MINOR ? 1 : x == ATTACK_ROOK ? 2 : x == ATTACK_QUEEN ? 3 : 4;
+}
+
+// Records one attack of class bit x; a table read instead of the
+// arithmetic, since x is a constant at every call.
 inline void recordAttack(std::uint8_t* map, int square, std::uint8_t x) {
-  const std::uint8_t b = map[square];
-  map[square] = static_cast<std::uint8_t>((b | x) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
+  map[square] = AttackStep[attackClassIndex(x)][map[square]];
 }
 
 // ---------------------------------------------------------------------------
