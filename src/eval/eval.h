@@ -364,7 +364,8 @@ inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
 // By the number of undeveloped minor pieces plus one for unused castling rights.
 inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
 
-// The passes of evaluate, in calling order after clearEvaluation.
+// The passes of evaluate, in calling order after clearEvaluation; evalPawns
+// sets the pawn counts, the file arrays and indices 0..127 of both maps.
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);
