@@ -3,13 +3,23 @@
 
 namespace {
 
+// Half of each shelter value (truncated), for the squares two ranks ahead,
+// so that the per-node sum needs no division.
+constexpr std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> ShieldHalf = [] {
+  std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> t{};
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int code = 0; code <= OFFBOARD; ++code) t[c][code] = ShieldValue[c][code] / 2;
+  return t;
+}();
+
 // Shelter of the king on k: three squares in front count in full, the
 // three beyond them half each. Off-board squares hold OFFBOARD and count 0.
 int shelter(const Position& pos, int c, int k) {
   const int fwd = c == WHITE ? 1 : -1;
   const auto& v = ShieldValue[c];
+  const auto& h = ShieldHalf[c];
   return v[pos.board[k + fwd * 15]] + v[pos.board[k + fwd * 16]] + v[pos.board[k + fwd * 17]] +
-         v[pos.board[k + fwd * 31]] / 2 + v[pos.board[k + fwd * 32]] / 2 + v[pos.board[k + fwd * 33]] / 2;
+         h[pos.board[k + fwd * 31]] + h[pos.board[k + fwd * 32]] + h[pos.board[k + fwd * 33]];
 }
 
 int dangerCount(const EvalData& ev, int c, int k) {
