@@ -4,6 +4,26 @@
 
 namespace {
 
+// The inverse of an odd number modulo 2^32 (Newton's iteration).
+constexpr std::uint32_t oddInverse(std::uint32_t a) {
+  std::uint32_t x = a;
+  for (int i = 0; i < 5; ++i) x *= 2 - a * x;
+  return x;
+}
+
+// d / Step for a d that is an exact multiple of Step: a multiplication by
+// the inverse for the odd steps, a shift for the vertical ones.
+template <int Step>
+constexpr int stepsTaken(int d) {
+  static_assert(Step % 2 != 0 || Step == 16 || Step == -16);
+  if constexpr (Step % 2 != 0)
+    return static_cast<int>(static_cast<std::uint32_t>(d) * oddInverse(static_cast<std::uint32_t>(Step)));
+  else
+    return Step > 0 ? d >> 4 : -d >> 4;
+}
+static_assert(stepsTaken<15>(45) == 3 && stepsTaken<-17>(-34) == 2 && stepsTaken<-1>(-5) == 5 &&
+              stepsTaken<-16>(-48) == 3 && stepsTaken<17>(17) == 1);
+
 // Marks the ray from s along Step up to and including the first occupied
 // (or border) index; returns the number of empty squares passed. A constant
 // step lets the square count come from the distance travelled.
@@ -15,7 +35,7 @@ inline int scanRay(const Board& board, std::uint8_t* map, int s, std::uint8_t bi
     t += Step;
   }
   recordAttack(map, t, bit);
-  return (t - s) / Step - 1;
+  return stepsTaken<Step>(t - s) - 1;
 }
 
 inline int scanDiagonals(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
