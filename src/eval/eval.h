@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "movegen/movegen.h"
 #include "position/position.h"
 
 // ---------------------------------------------------------------------------
@@ -12,12 +13,7 @@
 // attacker count in bits 0-2 and one bit per attacking class.
 // ---------------------------------------------------------------------------
 
-constexpr std::uint8_t ATTACK_COUNT = 0x07;
-constexpr std::uint8_t ATTACK_PAWN = 0x08;
-constexpr std::uint8_t ATTACK_MINOR = 0x10;
-constexpr std::uint8_t ATTACK_ROOK = 0x20;
-constexpr std::uint8_t ATTACK_QUEEN = 0x40;
-constexpr std::uint8_t ATTACK_KING = 0x80;
+// The byte layout (ATTACK_COUNT and the class bits) is in movegen.h.
 
 inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
     0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
