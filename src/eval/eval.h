@@ -58,6 +58,9 @@ struct PawnEntry {
   std::array<std::int16_t, 10> whiteRearmost;
   std::array<std::int16_t, 10> blackRearmost;
   std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn bytes of both maps, indices 0..127
+  std::array<std::int32_t, 2> centre;  // 5 per central square of the enemy half a pawn attacks
+  std::array<std::array<std::int8_t, 8>, 2>
+      fileDanger;  // king danger of the pawnless files at and beside a file
 };
 
 constexpr int PAWN_TABLE_BITS = 12;
@@ -93,6 +96,8 @@ struct EvalData {
 
   // Filled on demand; the key is the exact placement, so entries never go stale.
   std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
+  // The entry of the evaluation in progress, set by evalPawns.
+  const PawnEntry* pawnEntry = &pawnTable[0];
 
   EvalData() = default;
   EvalData(const EvalData&) = delete;  // currentAttackMap points into this object

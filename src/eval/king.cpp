@@ -36,9 +36,7 @@ int dangerCount(const EvalData& ev, int k) {
     classes |= enemy[n];
     if (own[n] == (ATTACK_KING | 1)) ++d;  // defended by the king alone
   }
-  const int f = fileOf(k);
-  d += OpenFileDanger[ev.pawnsOnFile[c][f]] + OpenFileDanger[ev.pawnsOnFile[c][f + 2]] +
-       OpenFileDanger[ev.pawnsOnFile[c][f + 1]];
+  d += ev.pawnEntry->fileDanger[c][fileOf(k)];
   constexpr int fwd = c == WHITE ? 1 : -1;
   for (int step = 31; step <= 33; ++step) {
     const int n = k + fwd * step;
@@ -74,13 +72,10 @@ void evalDevelopment(const Position& pos, EvalData& ev) {
   ev.mgScore[WHITE] -= DevelopmentPenalty[uWhite];
   ev.mgScore[BLACK] -= DevelopmentPenalty[uBlack];
 
-  // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
-  const std::uint8_t* wm = ev.currentAttackMap[WHITE];
-  const std::uint8_t* bm = ev.currentAttackMap[BLACK];
-  for (int f = 2; f <= 5; ++f) {
-    if (wm[makeSquare(f, 4)] & ATTACK_PAWN) ev.mgScore[WHITE] += 5;
-    if (bm[makeSquare(f, 3)] & ATTACK_PAWN) ev.mgScore[BLACK] += 5;
-  }
+  // Pawn control of the enemy half's four central squares (c5-f5, c4-f4),
+  // a pawn-table term.
+  ev.mgScore[WHITE] += ev.pawnEntry->centre[WHITE];
+  ev.mgScore[BLACK] += ev.pawnEntry->centre[BLACK];
 
   // A rook shut in by its own king.
   const int wk = kingSquare(pos, WHITE);

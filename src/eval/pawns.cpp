@@ -92,9 +92,21 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
       if (passed) e.passed[c] |= squareBit(s);
     }
   }
+
+  // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
+  for (int f = 2; f <= 5; ++f) {
+    if (e.marks[WHITE][makeSquare(f, 4)] & ATTACK_PAWN) e.centre[WHITE] += 5;
+    if (e.marks[BLACK][makeSquare(f, 3)] & ATTACK_PAWN) e.centre[BLACK] += 5;
+  }
+  // Open files at and beside each king file; the guard entries count as open.
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int f = 0; f < 8; ++f)
+      e.fileDanger[c][f] = static_cast<std::int8_t>(OpenFileDanger[e.pawnsOnFile[c][f]] +
+                                                    OpenFileDanger[e.pawnsOnFile[c][f + 2]] +
+                                                    OpenFileDanger[e.pawnsOnFile[c][f + 1]]);
 }
 
-const PawnEntry& pawnEntry(const Position& pos, EvalData& ev) {
+const PawnEntry& probePawnTable(const Position& pos, EvalData& ev) {
   PawnEntry& e = ev.pawnTable[pawnTableIndex(pos.pawns)];
   if (!e.filled || e.pawns != pos.pawns) fillPawnEntry(pos, e);
   return e;
@@ -103,7 +115,8 @@ const PawnEntry& pawnEntry(const Position& pos, EvalData& ev) {
 }  // namespace
 
 void evalPawns(const Position& pos, EvalData& ev) {
-  const PawnEntry& e = pawnEntry(pos, ev);
+  const PawnEntry& e = probePawnTable(pos, ev);
+  ev.pawnEntry = &e;
 
   // On opposite wings each side uses the table of its own king's wing.
   const int wf = fileOf(kingSquare(pos, WHITE));
