@@ -4,29 +4,28 @@
 
 #include <cstdio>
 
+#include "diag/diag.h"
 #include "driver/driver.h"
 #include "eval/eval.h"
 #include "position/position.h"
 #include "search/search.h"
 
-struct FuzzEngine {
-  Position pos;
-  SearchState search;
-};
-
-inline FuzzEngine& startFuzzEngine() {
-  static FuzzEngine engine;  // static: far too large for the stack
+inline Engine& startFuzzEngine() {
+  static Engine engine;  // static: far too large for the stack
   static const bool started = [] {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) return false;
-    initEngine(engine.pos, engine.search);
-    inputFromArguments = true;  // searches never read standard input
+    if (!initEngine(engine.pos, engine.search)) return false;
+    engine.search.input = searchInputOf(engine);
+    engine.session.input.fromArguments = true;  // searches never read standard input
     return true;
   }();
-  (void)started;
+  if (!started) __builtin_trap();
   engine.search.uciMode = false;
-  engine.pos.searchPly = 0;
   engine.search.maxDepth = 50;
-  ownTime = 0;
+  engine.search.abandoned = false;
+  engine.pos.searchPly = 0;
+  engine.session.ownTime = 0;
+  engine.session.exitStatus = -1;
   setupFen(engine.pos, START_FEN);
   return engine;
 }

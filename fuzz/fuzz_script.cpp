@@ -43,23 +43,22 @@ std::string tame(std::string line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzEngine& engine = startFuzzEngine();
+  Engine& engine = startFuzzEngine();
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::size_t pos = 0;
-  try {
-    while (pos < input.size()) {
-      std::size_t nl = input.find('\n', pos);
-      if (nl == std::string::npos) nl = input.size();
-      std::string line = input.substr(pos, nl - pos);
-      pos = nl + 1;
-      line = line.substr(0, std::strlen(line.c_str()));  // the reader's text ends at a NUL
-      line = tame(line.substr(0, LINE_CAPACITY - 1));
-      if (line.empty()) continue;
-      std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", line.c_str());
-      dispatchCommand(engine.pos, engine.search);
-      if (!positionIsConsistent(engine.pos)) __builtin_trap();
-    }
-  } catch (const EngineExit&) {
+  while (pos < input.size()) {
+    std::size_t nl = input.find('\n', pos);
+    if (nl == std::string::npos) nl = input.size();
+    std::string line = input.substr(pos, nl - pos);
+    pos = nl + 1;
+    line = line.substr(0, std::strlen(line.c_str()));  // the reader's text ends at a NUL
+    line = tame(line.substr(0, LINE_CAPACITY - 1));
+    if (line.empty()) continue;
+    std::array<char, LINE_CAPACITY>& buffer = engine.session.lineBuffer;
+    std::snprintf(buffer.data(), buffer.size(), "%s", line.c_str());
+    const bool goesOn = dispatchCommand(engine);
+    if (!positionIsConsistent(engine.pos)) __builtin_trap();
+    if (!goesOn) break;  // "quit" ends the input
   }
   return 0;
 }

@@ -11,7 +11,7 @@
 TestEngine& testEngine() {
   static TestEngine engine;  // static: far too large for the stack
   static const bool started = [] {
-    initEngine(engine.pos, engine.search);
+    EXPECT_TRUE(initEngine(engine.pos, engine.search));
     engine.search.input.context = &engine;
     engine.search.input.clock = [](void* e) {
       return currentTimeMs() + static_cast<TestEngine*>(e)->clockOffset;

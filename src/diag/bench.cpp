@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "diag/diag.h"
-#include "driver/driver.h"
 #include "search/search.h"
 
 namespace {

@@ -2,7 +2,6 @@
 #include <cstdio>
 
 #include "diag/diag.h"
-#include "driver/driver.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
@@ -87,37 +86,36 @@ void timedSearch(Position& pos, SearchState& s, std::uint32_t milliseconds) {
 
 }  // namespace
 
-void handleDebugCommand(Position& pos, SearchState& s, const char* word) {
-  const char* rest = lineBuffer.data();
-  if (strEqualNoCase(word, "board") == 0) {
+void handleDebugCommand(Position& pos, SearchState& s, const char* word, const char* rest) {
+  if (strEqualNoCase(word, "board")) {
     dumpBoard(pos);
-  } else if (strEqualNoCase(word, "lists") == 0) {
+  } else if (strEqualNoCase(word, "lists")) {
     dumpLists(pos);
-  } else if (strEqualNoCase(word, "eval") == 0) {
+  } else if (strEqualNoCase(word, "eval")) {
     initSearch(pos, s);
     evaluate(pos, s.eval);
-  } else if (strEqualNoCase(word, "hint") == 0) {
+  } else if (strEqualNoCase(word, "hint")) {
     timedSearch(pos, s, 5000);
-  } else if (strEqualNoCase(word, "think") == 0) {
+  } else if (strEqualNoCase(word, "think")) {
     int seconds = parseInt(rest);
     if (seconds < 0) seconds = 0;
     if (seconds > 2000000) seconds = 2000000;  // keeps the stop time inside the clock's range
     timedSearch(pos, s, static_cast<std::uint32_t>(seconds) * 1000u);
-  } else if (strEqualNoCase(word, "bench") == 0) {
+  } else if (strEqualNoCase(word, "bench")) {
     benchmark(pos, s);
-  } else if (strEqualNoCase(word, "perft") == 0) {
+  } else if (strEqualNoCase(word, "perft")) {
     perftCommand(pos, s, rest);
-  } else if (strEqualNoCase(word, "attacks") == 0) {
+  } else if (strEqualNoCase(word, "attacks")) {
     evaluate(pos, s.eval);
     std::printf("white attacks\n");
     dumpAttackMap(s.eval, WHITE);
     std::printf("\n");
     std::printf("black attacks\n");
     dumpAttackMap(s.eval, BLACK);
-  } else if (strEqualNoCase(word, "hung") == 0) {
+  } else if (strEqualNoCase(word, "hung")) {
     evaluate(pos, s.eval);
     std::printf("hung value: %d\n", hungValue(pos, s.eval, pos.side));
-  } else if (strEqualNoCase(word, "moves") == 0) {
+  } else if (strEqualNoCase(word, "moves")) {
     MoveList list;
     const MoveEntry* end = generateMoves(pos, list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
@@ -125,7 +123,7 @@ void handleDebugCommand(Position& pos, SearchState& s, const char* word) {
       if (givesCheck(pos, e->move)) std::printf("+");
       std::printf("\n");
     }
-  } else if (strEqualNoCase(word, "evasions") == 0) {
+  } else if (strEqualNoCase(word, "evasions")) {
     pos.searchPly = 0;
     std::printf("generating evasions ... \n");
     MoveList list;
@@ -134,7 +132,7 @@ void handleDebugCommand(Position& pos, SearchState& s, const char* word) {
       printMove(e->move);
       std::printf("\n");
     }
-  } else if (strEqualNoCase(word, "captures") == 0) {
+  } else if (strEqualNoCase(word, "captures")) {
     std::printf("generating captures ... \n");
     evaluate(pos, s.eval);
     MoveList list;
@@ -143,12 +141,12 @@ void handleDebugCommand(Position& pos, SearchState& s, const char* word) {
       const int v = exchangeValue(pos, s.eval, e->move);
       std::printf(" %s (%d)\n", moveToText(e->move).text, v);
     }
-  } else if (strEqualNoCase(word, "move") == 0) {
+  } else if (strEqualNoCase(word, "move")) {
     if (playGameMove(pos, rest) == 0) std::printf("illegal move: %s\n", rest);
-  } else if (strEqualNoCase(word, "setboard") == 0) {
+  } else if (strEqualNoCase(word, "setboard")) {
     if (!setupFen(pos, rest)) std::printf("FEN error \n");
-  } else if (strEqualNoCase(word, "undo") == 0) {
-    // Only a console move still on its PlyRecord can be taken back.
+  } else if (strEqualNoCase(word, "undo")) {
+    // Only a console move whose undo record is still below searchPly can be taken back.
     if (pos.gamePly == 0 || pos.searchPly == 0) {
       std::printf("nothing to undo\n");
       return;

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "diag/diag.h"
-#include "driver/driver.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
 #include "search/search.h"

@@ -1,7 +1,7 @@
-// Line splitting, the UCI command words and the Hash option.
+// Line splitting, the UCI command words, the Hash option, the position
+// command and the command loop.
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "diag/diag.h"
@@ -15,7 +15,6 @@ namespace {
 
 bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 bool isWordChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
-int lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
 
 // Advances over at most n characters, never past the end of the text.
 const char* skipChars(const char* p, int n) {
@@ -26,7 +25,7 @@ const char* skipChars(const char* p, int n) {
 // Splits lineBuffer into its first word and the rest, as "%s %[^\n]" would:
 // the word goes to word (cut to fit), the rest replaces lineBuffer when the
 // line has one. Returns false for a line without any word.
-bool splitLine(std::array<char, COMMAND_CAPACITY>& word) {
+bool splitLine(std::array<char, LINE_CAPACITY>& lineBuffer, std::array<char, COMMAND_CAPACITY>& word) {
   char* line = lineBuffer.data();
   const char* p = line;
   while (isBlank(*p)) ++p;
@@ -43,97 +42,82 @@ bool splitLine(std::array<char, COMMAND_CAPACITY>& word) {
 void printUciIdentification() {
   std::printf("id name %s %s \n", ENGINE_NAME, ENGINE_VERSION);
   std::printf("id author Olvenhart\n");
-  std::printf("option name Hash type spin default 8 min 4 max 128\n");
+  std::printf("option name Hash type spin default %d min %d max %d\n", HASH_ADVERTISED_MB, HASH_MIN_MB,
+              HASH_MAX_MB);
   std::printf("option name Ponder type check default true\n");
   std::printf("uciok\n");
 }
 
+// A table of the given size, or the error and the end of the session.
+bool allocateHashTable(Engine& e, int megabytes) {
+  if (resizeHashTable(e.search.hashTable, megabytes)) return true;
+  std::printf("ERROR: Couldn't allocate memory for hash table\n");
+  e.session.exitStatus = 1;
+  return false;
+}
+
 }  // namespace
 
-int strEqualNoCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const int d = lower(*a) - lower(*b);
-    if (d != 0 || *a == 0) return d;
-  }
-}
-
-int strEqualNoCaseN(int n, const char* s, const char* keyword) {
-  for (int i = 0; i < n; ++i) {
-    const int d = lower(s[i]) - lower(keyword[i]);
-    if (d != 0 || s[i] == 0) return d;
-  }
-  return 0;
-}
-
-int parseInt(const char* text) {
-  char* end = nullptr;
-  const long long v = std::strtoll(text, &end, 10);
-  if (v > 2147483647LL) return 2147483647;
-  if (v < -2147483647LL - 1) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
-
-void setOption(SearchState& s, const char* text) {
+void setOption(Engine& e, const char* text) {
   const char* p = text;
   while (isBlank(*p)) ++p;
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.
-  if (strEqualNoCaseN(6, p, "ponder") == 0 && (p[6] == 0 || isBlank(p[6]))) return;
-  if (strEqualNoCaseN(4, p, "hash") != 0) {
+  if (strEqualNoCaseN(6, p, "ponder") && (p[6] == 0 || isBlank(p[6]))) return;
+  if (!strEqualNoCaseN(4, p, "hash")) {
     std::printf("unsupported option: %s\n", p);
     return;
   }
   p = skipChars(p, 5);
-  if (strEqualNoCaseN(5, p, "value") != 0) return;
+  if (!strEqualNoCaseN(5, p, "value")) return;
   p = skipChars(p, 6);
   int n = parseInt(p);
   if (n == 1)
     n = 16;
-  else if (n < 4)
-    n = 4;
-  else if (n > 128)
-    n = 128;
+  else if (n < HASH_MIN_MB)
+    n = HASH_MIN_MB;
+  else if (n > HASH_MAX_MB)
+    n = HASH_MAX_MB;
   std::printf("setting hash size to %d\n", n);
-  if (!resizeHashTable(s.hashTable, n)) {
-    std::printf("ERROR: Couldn't allocate memory for hash table\n");
-    engineExit(1);
-  }
+  allocateHashTable(e, n);
 }
 
-void dispatchCommand(Position& pos, SearchState& s) {
+bool dispatchCommand(Engine& e) {
+  char* rest = e.session.lineBuffer.data();
   std::array<char, COMMAND_CAPACITY> word{};
-  if (!splitLine(word)) return;  // an empty or blank line does nothing
+  if (!splitLine(e.session.lineBuffer, word)) return true;  // an empty or blank line does nothing
   const char* w = word.data();
-  if (strEqualNoCase(w, "uci") == 0) {
-    s.uciMode = true;
+  if (strEqualNoCase(w, "uci")) {
+    e.search.uciMode = true;
     printUciIdentification();
-  } else if (strEqualNoCase(w, "isready") == 0) {
+  } else if (strEqualNoCase(w, "isready")) {
     std::printf("readyok\n");
-  } else if (strEqualNoCase(w, "debug") == 0) {
-  } else if (strEqualNoCase(w, "setoption") == 0) {
+  } else if (strEqualNoCase(w, "debug")) {
+  } else if (strEqualNoCase(w, "setoption")) {
     std::array<char, COMMAND_CAPACITY> sub{};
-    if (splitLine(sub) && strEqualNoCase(sub.data(), "name") == 0) setOption(s, lineBuffer.data());
-  } else if (strEqualNoCase(w, "position") == 0) {
-    positionCommand(pos, lineBuffer.data());
-  } else if (strEqualNoCase(w, "ucinewgame") == 0) {
-  } else if (strEqualNoCase(w, "go") == 0) {
-    handleGo(pos, s, lineBuffer.data());
-  } else if (strEqualNoCase(w, "stop") == 0) {
-  } else if (strEqualNoCase(w, "ponderhit") == 0) {
-  } else if (strEqualNoCase(w, "quit") == 0) {
+    if (splitLine(e.session.lineBuffer, sub) && strEqualNoCase(sub.data(), "name")) setOption(e, rest);
+  } else if (strEqualNoCase(w, "position")) {
+    positionCommand(e.pos, rest);
+  } else if (strEqualNoCase(w, "ucinewgame")) {
+  } else if (strEqualNoCase(w, "go")) {
+    handleGo(e, rest);
+  } else if (strEqualNoCase(w, "stop")) {
+  } else if (strEqualNoCase(w, "ponderhit")) {
+  } else if (strEqualNoCase(w, "quit")) {
     std::printf("Bye\n");
-    engineExit(0);
+    e.session.exitStatus = 0;
   } else {
-    handleDebugCommand(pos, s, w);
+    handleDebugCommand(e.pos, e.search, w, rest);
   }
+  return e.session.exitStatus < 0;
 }
 
 void positionCommand(Position& pos, const char* args) {
   const char* p = args;
-  if (strEqualNoCaseN(8, p, "startpos") == 0) {
+  if (strEqualNoCaseN(8, p, "startpos")) {
     setupFen(pos, START_FEN);
     p += 8;
-  } else if (strEqualNoCaseN(3, p, "fen") == 0) {
+  } else if (strEqualNoCaseN(3, p, "fen")) {
     const char* fen = p[3] ? p + 4 : p + 3;
     if (!setupFen(pos, fen)) {  // the old position stays; its moves do not apply
       std::printf("FEN error \n");
@@ -143,7 +127,7 @@ void positionCommand(Position& pos, const char* args) {
     if (p == nullptr) return;
   }
   while (isBlank(*p)) ++p;
-  if (strEqualNoCaseN(5, p, "moves") != 0) return;
+  if (!strEqualNoCaseN(5, p, "moves")) return;
   p += 5;
   while (isBlank(*p)) ++p;
   while (*p) {
@@ -157,46 +141,38 @@ void positionCommand(Position& pos, const char* args) {
   }
 }
 
-void engineExit(int status) {
-#ifdef TARNIC_FUZZ
-  throw EngineExit{status};
-#else
-  std::exit(status);
-#endif
-}
-
-void initEngine(Position& pos, SearchState& s) {
+bool initEngine(Position& pos, SearchState& s) {
   pos.searchPly = 0;
   s.uciMode = false;
   s.moveListStart[0] = 0;
   s.moveListStart[1] = 0;
   s.maxDepth = 50;
-  s.input = driverSearchInput();
   resetPosition(pos);
-  if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) {
-    std::printf("ERROR: Couldn't allocate memory for hash table\n");
-    engineExit(1);
-  }
+  if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) return false;
   buildSeeTable();
   setupFen(pos, START_FEN);
+  return true;
 }
 
-void runEngine(int lineCount, const char* const* lines) {
+int runEngine(Engine& e, int lineCount, const char* const* lines) {
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  static Position pos;  // static: far too large for the stack
-  static SearchState search;
-  initEngine(pos, search);
+  if (!initEngine(e.pos, e.search)) {
+    std::printf("ERROR: Couldn't allocate memory for hash table\n");
+    return 1;
+  }
+  e.search.input = searchInputOf(e);
+  Session& session = e.session;
   if (lineCount > 0) {
-    inputFromArguments = true;
+    session.input.fromArguments = true;
     for (int i = 0; i < lineCount; ++i) {
-      std::snprintf(lineBuffer.data(), lineBuffer.size(), "%s", lines[i]);
-      dispatchCommand(pos, search);
+      std::snprintf(session.lineBuffer.data(), session.lineBuffer.size(), "%s", lines[i]);
+      if (!dispatchCommand(e)) return session.exitStatus;
     }
-    engineExit(0);
+    return 0;
   }
   for (;;) {
-    readLine();
-    dispatchCommand(pos, search);
+    if (!readLine(session)) return 1;
+    if (!dispatchCommand(e)) return session.exitStatus;
   }
 }

@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "diag/diag.h"
 #include "driver/driver.h"
 #include "movegen/movegen.h"
 #include "position/position.h"
 #include "search/search.h"
+#include "search/tuning.h"
 
 namespace {
 
@@ -38,12 +40,10 @@ Move ponderMove(Position& pos, const SearchState& s, Move best) {
   return legal ? reply : 0;
 }
 
-// Later in the game the remaining moves are fewer: a larger share per move.
 int budgetDivisor(int gamePly) {
-  if (gamePly < 40) return 40;
-  if (gamePly < 60) return 28;
-  if (gamePly < 80) return 23;
-  return 18;
+  for (const BudgetStep& step : BUDGET_DIVISORS)
+    if (gamePly < step.gamePlyBelow) return step.divisor;
+  return BUDGET_LATE_DIVISOR;
 }
 
 int clampToInt(std::int64_t v) {
@@ -52,46 +52,51 @@ int clampToInt(std::int64_t v) {
 
 }  // namespace
 
-void allocateTime(const Position& pos, SearchState& s, std::int32_t moveTime) {
+void allocateTime(Engine& e, std::int32_t moveTime) {
+  SearchState& s = e.search;
+  Session& session = e.session;
   // 64-bit arithmetic: hostile clock values must not overflow.
-  const std::int64_t t = ownTime;
+  const std::int64_t t = session.ownTime;
   std::int64_t budget;
   std::int64_t left = t;
   if (moveTime >= 0) {
     budget = moveTime;  // a fixed time per move spends nothing of the clock
   } else {
-    if (movesToGo != 0)
-      budget = (t / movesToGo) * 8 / 10;
+    if (session.movesToGo != 0)
+      budget = (t / session.movesToGo) * BUDGET_MOVES_TO_GO_NUMERATOR / BUDGET_MOVES_TO_GO_DENOMINATOR;
     else
-      budget = t / budgetDivisor(pos.gamePly);
+      budget = t / budgetDivisor(e.pos.gamePly);
     left = t - budget;
     if (s.searchFlags & GO_PONDER) {
-      const std::int64_t extra = left / 100;
+      const std::int64_t extra = left / BUDGET_PONDER_DIVISOR;
       budget += extra;
       left -= extra;
     }
   }
-  ownTime = clampToInt(left);
+  session.ownTime = clampToInt(left);
   const std::uint32_t now = clockMs(s);
   const int shown = clampToInt(budget);
   s.stopTime = now + static_cast<std::uint32_t>(shown);
   if (!s.uciMode) {
     std::printf("cur_time: %d    stop_time: %d \n", static_cast<int>(now), static_cast<int>(s.stopTime));
-    std::printf("Using %d.%d  secs out of %d.%d time left\n", shown / 1000, shown % 1000, ownTime / 1000,
-                ownTime % 1000);
+    std::printf("Using %d.%d  secs out of %d.%d time left\n", shown / 1000, shown % 1000,
+                session.ownTime / 1000, session.ownTime % 1000);
   }
 }
 
-void handleGo(Position& pos, SearchState& s, const char* args) {
+void handleGo(Engine& e, const char* args) {
+  Position& pos = e.pos;
+  SearchState& s = e.search;
+  Session& session = e.session;
   s.searchFlags = 0;
-  movesToGo = 0;
+  session.movesToGo = 0;
   if (std::strstr(args, "ponder")) s.searchFlags |= GO_PONDER;
   if (std::strstr(args, "infinite")) s.searchFlags |= GO_INFINITE;
   const char* ownClock = keywordValue(args, pos.side == WHITE ? "wtime" : "btime", 6);
-  if (ownClock) ownTime = parseInt(ownClock);
+  if (ownClock) session.ownTime = parseInt(ownClock);
   if (const char* v = keywordValue(args, "movestogo", 10)) {
-    movesToGo = parseInt(v);
-    std::printf("got %d from line %s\n", movesToGo, v);
+    session.movesToGo = parseInt(v);
+    std::printf("got %d from line %s\n", session.movesToGo, v);
   }
   const char* depth = keywordValue(args, "depth", 6);
   if (depth) s.maxDepth = parseInt(depth);
@@ -105,17 +110,21 @@ void handleGo(Position& pos, SearchState& s, const char* args) {
   s.clockLimited = ownClock != nullptr || moveTime != nullptr || (depth == nullptr && nodes == nullptr);
   if (moveTime) {
     const int t = parseInt(moveTime);
-    allocateTime(pos, s, t < 0 ? 0 : t);
+    allocateTime(e, t < 0 ? 0 : t);
   } else if (s.clockLimited) {
-    allocateTime(pos, s);
+    allocateTime(e);
   }
   iterativeDeepening(pos, s);
+  if (s.abandoned) return;  // "quit" or end of input: no answer
 
   // After a ponder or infinite search the answer waits for "stop" or
   // "ponderhit"; the read blocks instead of spinning. Lines given as
   // arguments have no one to send either: the answer comes at once.
-  if (inputFromArguments) s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
-  while (s.searchFlags & (GO_INFINITE | GO_PONDER)) handleSearchCommand(s);
+  if (session.input.fromArguments) s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
+  while (s.searchFlags & (GO_INFINITE | GO_PONDER)) {
+    handleSearchCommand(e);
+    if (s.abandoned) return;
+  }
 
   const Move best = s.pvTable[0][0];
   std::printf("bestmove %s ", moveToText(best).text);

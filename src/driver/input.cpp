@@ -6,48 +6,48 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
+#include "diag/diag.h"
 #include "driver/driver.h"
 
 namespace {
 
-// Input is read straight from fd 0 into this buffer, never through a stdio
-// buffer, so the waiting-input test sees every byte that has not been used.
-std::array<char, 4096> InBuffer{};
-std::size_t inPos = 0;
-std::size_t inLen = 0;
-bool inEnd = false;
-
-int nextChar() {
-  if (inPos == inLen) {
-    if (inEnd) return -1;
+int nextChar(LineInput& in) {
+  if (in.pos == in.len) {
+    if (in.atEnd) return -1;
     ssize_t n;
     do {
-      n = read(0, InBuffer.data(), InBuffer.size());
+      n = read(0, in.buffer.data(), in.buffer.size());
     } while (n < 0 && errno == EINTR);
     if (n <= 0) {
-      inEnd = true;
+      in.atEnd = true;
       return -1;
     }
-    inPos = 0;
-    inLen = static_cast<std::size_t>(n);
+    in.pos = 0;
+    in.len = static_cast<std::size_t>(n);
   }
-  return static_cast<unsigned char>(InBuffer[inPos++]);
+  return static_cast<unsigned char>(in.buffer[in.pos++]);
+}
+
+// The session ends; a running search unwinds without printing more.
+void endSession(Engine& e, int status) {
+  e.session.exitStatus = status;
+  e.search.stopSearch = true;
+  e.search.abandoned = true;
 }
 
 }  // namespace
 
-int readLine() {
+bool readLine(Session& session) {
   int n = 0;
   for (;;) {
-    const int c = nextChar();
-    if (c < 0) engineExit(1);
+    const int c = nextChar(session.input);
+    if (c < 0) return false;
     if (c == '\n') break;
-    if (n < LINE_CAPACITY - 1) lineBuffer[n++] = static_cast<char>(c);
+    if (n < LINE_CAPACITY - 1) session.lineBuffer[n++] = static_cast<char>(c);
   }
-  lineBuffer[n] = 0;
-  return n;
+  session.lineBuffer[n] = 0;
+  return true;
 }
 
 std::uint32_t currentTimeMs() {
@@ -56,30 +56,36 @@ std::uint32_t currentTimeMs() {
   return static_cast<std::uint32_t>(tv.tv_sec) * 1000u + static_cast<std::uint32_t>(tv.tv_usec / 1000);
 }
 
-bool inputAvailable() {
-  if (inputFromArguments) return false;
-  if (inPos < inLen || inEnd) return true;
+bool inputAvailable(const Session& session) {
+  const LineInput& in = session.input;
+  if (in.fromArguments) return false;
+  if (in.pos < in.len || in.atEnd) return true;
   pollfd p{0, POLLIN, 0};
   // A closed pipe reports POLLHUP: the next read then meets end of input.
   return poll(&p, 1, 0) > 0;
 }
 
-bool handleSearchCommand(SearchState& s) {
-  readLine();
-  const char* line = lineBuffer.data();
-  if (strEqualNoCaseN(4, line, "stop") == 0) {
+bool handleSearchCommand(Engine& e) {
+  if (!readLine(e.session)) {
+    endSession(e, 1);
+    return true;
+  }
+  SearchState& s = e.search;
+  const char* line = e.session.lineBuffer.data();
+  if (strEqualNoCaseN(4, line, "stop")) {
     s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
     return true;
   }
-  if (strEqualNoCaseN(9, line, "ponderhit") == 0) {
+  if (strEqualNoCaseN(9, line, "ponderhit")) {
     s.searchFlags &= ~GO_PONDER;
     return false;
   }
-  if (strEqualNoCaseN(4, line, "quit") == 0) {
+  if (strEqualNoCaseN(4, line, "quit")) {
     std::printf("Quitting during think, bye\n");
-    engineExit(0);
+    endSession(e, 0);
+    return true;
   }
-  if (strEqualNoCaseN(7, line, "isready") == 0) {
+  if (strEqualNoCaseN(7, line, "isready")) {
     std::printf("readyok\n");  // an interface waits for this even while we think
     return false;
   }
@@ -87,11 +93,13 @@ bool handleSearchCommand(SearchState& s) {
   return false;
 }
 
-SearchInput driverSearchInput() {
+SearchInput searchInputOf(Engine& e) {
   SearchInput in;
+  in.context = &e;
   in.clock = [](void*) { return currentTimeMs(); };
-  in.poll = [](void*, SearchState& s) {
-    if (inputAvailable() && handleSearchCommand(s)) s.stopSearch = true;
+  in.poll = [](void* context, SearchState& s) {
+    Engine& engine = *static_cast<Engine*>(context);
+    if (inputAvailable(engine.session) && handleSearchCommand(engine)) s.stopSearch = true;
   };
   return in;
 }

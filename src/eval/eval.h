@@ -125,20 +125,26 @@ int evaluate(const Position& pos, EvalData& ev);
 // Static exchange table
 // ---------------------------------------------------------------------------
 
-// Exchange value by piece code: P 1, N 3, B 3, R 5, Q 10, K 100.
-inline constexpr std::array<std::int32_t, 17> SeeValue = {0, 1, 3, 3, 5,  10,  100, 0, 0,
-                                                          1, 3, 3, 5, 10, 100, 0,   0};
+// Exchange value by kind: P 1, N 3, B 3, R 5, Q 10, K 100.
+inline constexpr std::array<std::int32_t, 8> KindExchangeValue = {0, 1, 3, 3, 5, 10, 100, 0};
 
-// Exchange value of the cheapest class in an attack-map byte (10 with none).
+// Exchange value by piece code, both colours; EMPTY is worth 0.
+inline constexpr std::array<std::int32_t, EMPTY + 1> SeeValue = [] {
+  std::array<std::int32_t, EMPTY + 1> t{};
+  for (int code = 0; code < EMPTY; ++code) t[code] = KindExchangeValue[kindOf(code)];
+  return t;
+}();
+
+// Exchange value of the cheapest class in an attack-map byte (a queen's with none).
 inline constexpr std::array<std::uint8_t, 256> LeastAttackerValue = [] {
   std::array<std::uint8_t, 256> t{};
   for (int b = 0; b < 256; ++b)
-    t[b] = (b & ATTACK_PAWN)    ? 1
-           : (b & ATTACK_MINOR) ? 3
-           : (b & ATTACK_ROOK)  ? 5
-           : (b & ATTACK_QUEEN) ? 10
-           : (b & ATTACK_KING)  ? 100
-                                : 10;
+    t[b] = static_cast<std::uint8_t>(KindExchangeValue[(b & ATTACK_PAWN)    ? PAWN
+                                                       : (b & ATTACK_MINOR) ? KNIGHT
+                                                       : (b & ATTACK_ROOK)  ? ROOK
+                                                       : (b & ATTACK_QUEEN) ? QUEEN
+                                                       : (b & ATTACK_KING)  ? KING
+                                                                            : QUEEN]);
   return t;
 }();
 

@@ -52,11 +52,11 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
-      e.mg[c] += 100;
+      e.mg[c] += KindValue[PAWN];
       e.squares[c][0] += PawnSquareDefault[c][s];
       e.squares[c][1] += PawnSquareKingWing[c][s];
       e.squares[c][2] += PawnSquareQueenWing[c][s];
-      e.eg[c] += 100 + PawnSquareEg[c][s];
+      e.eg[c] += KindValue[PAWN] + PawnSquareEg[c][s];
       e.pawnCount[c] += 1;
       e.pawnsOnFile[c][f + 1] += 1;
       if (c == WHITE)

@@ -55,20 +55,20 @@ inline int scanLines(const Board& board, std::uint8_t* map, int s, std::uint8_t 
 
   for (int s = firstOfList(pos, pieceCode(c, KNIGHT)); s < LIST_END; s = pos.lists[s].next) {
     ev.knightCount[c] += 1;
-    t += 330 + KnightSquare[c][s];
+    t += KindValue[KNIGHT] + KnightSquare[c][s];
     if (map[s] & ATTACK_PAWN) t += KnightOutpost[c][s];
     for (int i = 0; i < 8; ++i) recordAttack(map, s + KnightOffsets[i], ATTACK_MINOR);
   }
 
   for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
     ev.bishopCount[c] += 1;
-    t += 330 + BishopSquare[c][s];
+    t += KindValue[BISHOP] + BishopSquare[c][s];
     t += BishopMobility[scanDiagonals(pos.board, map, s, ATTACK_MINOR)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
     ev.rookCount[c] += 1;
-    t += 530 + RookSquare[c][s];
+    t += KindValue[ROOK] + RookSquare[c][s];
     if (RelativeRank[c][s] == 6) {
       ev.egScore[c] += 10;
       if (RelativeRank[c][enemyKing] == 7) ev.egScore[c] += 20;
@@ -83,14 +83,14 @@ inline int scanLines(const Board& board, std::uint8_t* map, int s, std::uint8_t 
 
   for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
     ev.queenCount[c] += 1;
-    t += 1050 + QueenSquare[c][s];
+    t += KindValue[QUEEN] + QueenSquare[c][s];
     scanLines(pos.board, map, s, ATTACK_QUEEN);  // the queen's scans count nothing
     scanDiagonals(pos.board, map, s, ATTACK_QUEEN);
   }
 
   const int k = kingSquare(pos, c);
-  ev.mgScore[c] += 10000 + KingSquareMg[c][k];
-  ev.egScore[c] += 10000 + KingSquareEg[c][k];
+  ev.mgScore[c] += KindValue[KING] + KingSquareMg[c][k];
+  ev.egScore[c] += KindValue[KING] + KingSquareEg[c][k];
   for (int i = 0; i < 8; ++i) recordAttack(map, k + KingDirections[i], ATTACK_KING);
 
   if (ev.bishopCount[c] > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);

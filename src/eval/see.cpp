@@ -9,10 +9,9 @@ int swapGain(int capturer, int owner, int w) {
 }
 
 void buildSeeTable() {
-  constexpr std::array<int, 6> values = {1, 3, 3, 5, 10, 100};
   for (int k = 0; k < 6; ++k)
     for (int i = 0; i < 65536; ++i)
-      SeeTable[k][i] = static_cast<std::int8_t>(swapGain(i >> 8, i & 0xFF, values[k]));
+      SeeTable[k][i] = static_cast<std::int8_t>(swapGain(i >> 8, i & 0xFF, KindExchangeValue[PAWN + k]));
 }
 
 int exchangeValue(const Position& pos, const EvalData& ev, Move m) {

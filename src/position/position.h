@@ -1,5 +1,6 @@
-// Board, piece lists, position state, moves, make/unmake, FEN set-up and
-// the position command: the data model every other module works on.
+// Board, piece lists and the position with its undo records and game history,
+// moves, FEN set-up, make and unmake, the attack test and the constant tables:
+// the data model every other module works on.
 #pragma once
 
 #include <array>
@@ -211,9 +212,14 @@ inline int kingSquare(const Position& pos, int colour) {
   return pos.lists[LIST_HEAD + pieceCode(colour, KING)].next;
 }
 
-// PieceValue by piece code, both colours positive.
-inline constexpr std::array<std::int32_t, 16> PieceValue = {0, 100, 330, 330, 530, 1050, 10000, 0,
-                                                            0, 100, 330, 330, 530, 1050, 10000, 0};
+// Material by kind: pawn 100, knight 330, bishop 330, rook 530, queen 1050, king 10000.
+inline constexpr std::array<std::int32_t, 8> KindValue = {0, 100, 330, 330, 530, 1050, 10000, 0};
+// The same by piece code, both colours positive.
+inline constexpr std::array<std::int32_t, 16> PieceValue = [] {
+  std::array<std::int32_t, 16> t{};
+  for (int code = 0; code < 16; ++code) t[code] = KindValue[kindOf(code)];
+  return t;
+}();
 
 // ---------------------------------------------------------------------------
 // Constant tables

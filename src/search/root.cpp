@@ -38,7 +38,7 @@ void initSearch(Position& pos, SearchState& s) {
 }
 
 int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
-  // 1-4: count the root, build its attack maps, order by the last best move.
+  // Count the root, build its attack maps, order by the last best move.
   ++s.nodeCount;
   s.rootMoveCount = 0;
   s.pvLength[0] = 0;
@@ -46,7 +46,7 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
   setListEnd(s, 0, generateMoves(pos, listBegin(s, 0)));
   scoreMoves(pos, s, s.pvTable[0][0]);
 
-  // 5: every legal move, the first with the full window.
+  // Every legal move, the first with the full window.
   int best = -MATE_SCORE;
   while (const Move m = pickMove(s, 0)) {
     makeMove(pos, m);
@@ -59,10 +59,10 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
     const int d = depth - ONE_PLY + (kingInCheck(pos, pos.side) ? ONE_PLY : 0);
     int score;
     if (s.rootMoveCount == 1) {
-      score = -search(pos, s, d, -beta, -alpha, 1);
+      score = -search(pos, s, d, -beta, -alpha, true);
     } else {
-      score = -search(pos, s, d, -alpha - 1, -alpha, 1);
-      if (alpha < score && score < beta && !s.stopSearch) score = -search(pos, s, d, -beta, -alpha, 1);
+      score = -search(pos, s, d, -alpha - 1, -alpha, true);
+      if (alpha < score && score < beta && !s.stopSearch) score = -search(pos, s, d, -beta, -alpha, true);
     }
     unmakeMove(pos, m);
     // The interrupted move's score is not used.
@@ -83,53 +83,53 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
 }
 
 void iterativeDeepening(Position& pos, SearchState& s) {
-  // 1: fresh per-search state and a full window.
+  // Fresh per-search state and a full window.
   initSearch(pos, s);
   int alpha = -MATE_SCORE;
   int beta = MATE_SCORE;
   int lastScore = 0;
-  // 2: nothing to search.
+  // Nothing to search.
   if (s.maxDepth < 1) {
     printInfo(s, 0);
     printStatistics(s);
     return;
   }
-  // 3: one ply deeper each time, inside an aspiration window.
+  // One ply deeper each time, inside an aspiration window.
   for (int i = 1; i <= s.maxDepth; ++i) {
-    // a: search the iteration.
+    // Search the iteration.
     s.iterationDepth = i;
     int score = rootSearch(pos, s, i * ONE_PLY, alpha, beta);
-    // b: interrupted: keep the last completed result unless a root move completed.
+    // Interrupted: keep the last completed result unless a root move completed.
     if (s.stopSearch) {
       if (s.rootMoveCount < 2) score = lastScore;
       printInfo(s, score);
       printStatistics(s);
       return;
     }
-    // c: fail low: open the window downwards.
+    // Fail low: open the window downwards.
     if (score <= alpha) {
       printInfo(s, score);
       alpha = -MATE_SCORE;
       score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, beta);
     }
-    // d: fail high: open it upwards; a second failure is accepted.
+    // Fail high: open it upwards; a second failure is accepted.
     if (score >= beta) {
       printInfo(s, score);
       score = rootSearch(pos, s, i * ONE_PLY, alpha, MATE_SCORE);
     }
-    // e: a forced move needs no deep search.
+    // A forced move needs no deep search.
     if (s.rootMoveCount == 1 && i == 3 && !(s.searchFlags & (GO_INFINITE | GO_PONDER))) {
       printInfo(s, score);
       printStatistics(s);
       return;
     }
-    // f: centre the next window on this score.
+    // Centre the next window on this score.
     lastScore = score;
     alpha = score - ASPIRATION_WINDOW;
     beta = score + ASPIRATION_WINDOW;
     if (i > 2) printInfo(s, score);
   }
-  // 4: the final line.
+  // The final line.
   printInfo(s, lastScore);
   printStatistics(s);
 }

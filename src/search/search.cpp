@@ -43,21 +43,21 @@ int quiesce(Position& pos, SearchState& s, int alpha, int beta) {
   // Every node starts with an empty line, also those that return early.
   s.pvLength[ply] = ply;
 
-  // 1-2: poll input and clock; unwind once stopped.
+  // Poll input and clock; unwind once stopped.
   if (s.nodeCount % POLL_INTERVAL == 0) pollInput(s);
   if (s.stopSearch) return 0;
-  // 3: count the node.
+  // Count the node.
   countNode(s, ply);
-  // 4: too deep for the per-ply arrays: trust the evaluation.
+  // Too deep for the per-ply arrays: trust the evaluation.
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);
-  // 5: a repeated position is a draw.
+  // A repeated position is a draw.
   if (isRepetition(pos)) return 0;
-  // 6: evaluation; it also builds this ply's attack maps.
+  // Evaluation; it also builds this ply's attack maps.
   const int eval = evaluate(pos, s.eval);
-  // 7: stand pat, also in check.
+  // Stand pat, also in check.
   if (eval >= beta) return eval;
   if (eval > alpha) alpha = eval;
-  // 8: in check every evasion, else captures that do not lose material.
+  // In check every evasion, else captures that do not lose material.
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
   if (inCheck) {
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
@@ -68,7 +68,7 @@ int quiesce(Position& pos, SearchState& s, int alpha, int beta) {
     setListEnd(s, ply, generateCapturesFromMaps(pos, s.eval.currentAttackMap[pos.side], listBegin(s, ply)));
     scoreCaptures(pos, s);
   }
-  // 9: best first; a cutoff returns the cutting score.
+  // Best first; a cutoff returns the cutting score.
   while (const Move m = pickMove(s, ply)) {
     makeMove(pos, m);
     if (moverLeftInCheck(pos, m, inCheck)) {
@@ -83,45 +83,45 @@ int quiesce(Position& pos, SearchState& s, int alpha, int beta) {
       if (score >= beta) return score;
     }
   }
-  // 10: fail hard at the low end.
+  // Fail hard at the low end.
   return alpha;
 }
 
-int search(Position& pos, SearchState& s, int depth, int alpha, int beta, int allowNull) {
+int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool allowNull) {
   const int ply = pos.searchPly;
   // Every node starts with an empty line, also those that return early.
   s.pvLength[ply] = ply;
 
-  // 1-2: poll input and clock; unwind once stopped.
+  // Poll input and clock; unwind once stopped.
   if (s.nodeCount % POLL_INTERVAL == 0) pollInput(s);
   if (s.stopSearch) return 0;
-  // 3: too deep for the per-ply arrays: trust the evaluation.
+  // Too deep for the per-ply arrays: trust the evaluation.
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);
-  // 4: a repeated position is a draw.
+  // A repeated position is a draw.
   if (isRepetition(pos)) return 0;
-  // 5: below one ply only captures are resolved.
+  // Below one ply only captures are resolved.
   if (depth < ONE_PLY) return quiesce(pos, s, alpha, beta);
 
-  // 6: count the node.
+  // Count the node.
   countNode(s, ply);
 
-  // 7: a deep enough stored result ends the node; any entry gives a move to try first.
+  // A deep enough stored result ends the node; any entry gives a move to try first.
   const ProbeResult probe = probeHash(s.hashTable, pos, depth, alpha, beta);
   if (probe.cutoff) return probe.score;
-  if (probe.forbidNull) allowNull = 0;
+  if (probe.forbidNull) allowNull = false;
 
-  // 8: evaluation builds this ply's attack maps, which the check test and ordering read.
+  // Evaluation builds this ply's attack maps, which the check test and ordering read.
   const int eval = evaluate(pos, s.eval);
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
   const int nodePieces = s.eval.pieceCount[WHITE] + s.eval.pieceCount[BLACK];
   bool mateThreat = false;
 
-  // 9: null move: if passing still fails high, a real move will too.
+  // Null move: if passing still fails high, a real move will too.
   if (allowNull && !inCheck && s.eval.pieceCount[pos.side] != 0 && eval >= beta && depth >= NULL_MIN_DEPTH) {
     const int reduction = pos.material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
     makeNullMove(pos);
     s.moveListStart[ply + 1] = s.moveListStart[ply];
-    const int score = -search(pos, s, depth - reduction, -beta, -beta + 1, 0);
+    const int score = -search(pos, s, depth - reduction, -beta, -beta + 1, false);
     unmakeNullMove(pos);
     if (score >= beta) return score;
     // Passing gets us mated: the opponent threatens something; look deeper.
@@ -130,50 +130,50 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, int al
     pointAttackMaps(s.eval, ply);
   }
 
-  // 10-11: generate and order.
+  // Generate and order.
   if (inCheck)
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
   else
     setListEnd(s, ply, generateMoves(pos, listBegin(s, ply)));
   scoreMoves(pos, s, probe.hashMove);
 
-  // 12: the move loop.
+  // The move loop.
   int best = -MATE_SCORE;
   Move bestMove = 0;
   std::uint32_t bound = BOUND_UPPER;
   int legal = 0;
   while (const Move m = pickMove(s, ply)) {
-    // a: predicted before the move changes the board.
+    // Check prediction, before the move changes the board.
     const bool gc = givesCheck(pos, m);
-    // b: pseudo-legal moves that leave the king attacked are skipped.
+    // Pseudo-legal moves that leave the king attacked are skipped.
     makeMove(pos, m);
     if (moverLeftInCheck(pos, m, inCheck)) {
       unmakeMove(pos, m);
       continue;
     }
-    // c-d: count it and extend it.
+    // Count it and extend it.
     ++legal;
     const int e = extensionFor(pos, s, m, gc, mateThreat, nodePieces);
-    // e: futility: a quiet move near the horizon cannot repair a large deficit.
+    // Futility: a quiet move near the horizon cannot repair a large deficit.
     if (depth < FUTILITY_DEPTH_2 && e == 0 && !inCheck && !(m & NOT_QUIET) &&
         (eval < alpha - FUTILITY_MARGIN_2 ||
          (depth < FUTILITY_DEPTH_1 && eval < alpha - FUTILITY_MARGIN_1))) {
       unmakeMove(pos, m);
       continue;
     }
-    // f: principal-variation search: later moves first with a null window.
+    // Principal-variation search: later moves first with a null window.
     const int d = depth - ONE_PLY + e;
     int score;
     if (legal == 1) {
-      score = -search(pos, s, d, -beta, -alpha, 1);
+      score = -search(pos, s, d, -beta, -alpha, true);
     } else {
-      score = -search(pos, s, d, -alpha - 1, -alpha, 1);
-      if (alpha < score && score < beta) score = -search(pos, s, d, -beta, -alpha, 1);
+      score = -search(pos, s, d, -alpha - 1, -alpha, true);
+      if (alpha < score && score < beta) score = -search(pos, s, d, -beta, -alpha, true);
     }
-    // g-h: an interrupted child's score is meaningless.
+    // An interrupted child's score is meaningless.
     unmakeMove(pos, m);
     if (s.stopSearch) return best;
-    // i: new best, new alpha, or a cutoff that teaches killers, history and the table.
+    // New best, new alpha, or a cutoff that teaches killers, history and the table.
     if (score > best) {
       best = score;
       bestMove = m;
@@ -191,9 +191,9 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, int al
     }
   }
 
-  // 13: no legal move: mated or stalemated; not stored.
+  // No legal move: mated or stalemated; not stored.
   if (legal == 0) return inCheck ? ply - MATE_SCORE : 0;
-  // 14: store the node's result.
+  // Store the node's result.
   storeHash(s.hashTable, pos, depth, best, bound, bestMove);
   return best;
 }

@@ -172,7 +172,7 @@ int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mate
 // that follow belong to the command loop.
 void pollInput(SearchState& s);
 int quiesce(Position& pos, SearchState& s, int alpha, int beta);
-int search(Position& pos, SearchState& s, int depth, int alpha, int beta, int allowNull);
+int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool allowNull);
 void initSearch(Position& pos, SearchState& s);
 int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta);
 void iterativeDeepening(Position& pos, SearchState& s);

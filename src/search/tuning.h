@@ -1,10 +1,26 @@
-// Tuned constants of the search, in one place beside the code that reads them.
+// Tuned constants of the search and of the time budget the go command gives
+// it, in one place.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // Input and the clock are checked this often (nodes).
 constexpr std::int64_t POLL_INTERVAL = 8192;
+
+// Time budget: with moves to go, this share of the clock per move ...
+constexpr std::int64_t BUDGET_MOVES_TO_GO_NUMERATOR = 8;
+constexpr std::int64_t BUDGET_MOVES_TO_GO_DENOMINATOR = 10;
+// ... without, the clock divided by the divisor of the first game-ply bound
+// the game has not reached (later in the game fewer moves remain: a larger
+// share each), and when pondering this part of what is left on top.
+struct BudgetStep {
+  std::int32_t gamePlyBelow;
+  std::int32_t divisor;
+};
+constexpr std::array<BudgetStep, 3> BUDGET_DIVISORS = {{{40, 40}, {60, 28}, {80, 23}}};
+constexpr std::int32_t BUDGET_LATE_DIVISOR = 18;
+constexpr std::int64_t BUDGET_PONDER_DIVISOR = 100;
 
 // Null move: needs more than one ply left; reduced less in the endgame,
 // where zugzwang makes the pass less trustworthy.

@@ -12,6 +12,7 @@
 
 #include "diag/diag.h"
 #include "driver/driver.h"
+#include "positions.h"
 #include "search/search.h"
 #include "test_util.h"
 
@@ -32,18 +33,11 @@ std::vector<Move> legalMoves(Position& pos) {
 // Positions from random games; a move that gives check is taken more often
 // so that evasions get their share.
 std::vector<std::string> randomPositions(Position& pos, int count) {
-  const char* roots[] = {
-      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-      "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-      "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P3/P1NP1N1P/1PP1QPP1/R4RK1 w - - 0 10",
-  };
   std::mt19937 rng(20261207);
   std::vector<std::string> out;
   while (static_cast<int>(out.size()) < count) {
-    loadFen(roots[out.size() % 6]);
+    const auto& roots = positions::perftCases();
+    loadFen(roots[out.size() % roots.size()].fen);
     const int length = static_cast<int>(rng() % 40);
     for (int ply = 0; ply < length; ++ply) {
       pos.searchPly = 0;

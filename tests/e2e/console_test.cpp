@@ -4,9 +4,12 @@
 #include <cstdio>
 
 #include "e2e/engine_process.h"
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
+
+using positions::START;
 
 std::string keyText(const char* fen) {
   const Position& pos = loadFen(fen);
@@ -37,7 +40,7 @@ TEST(Console, BoardInStartPosition) {
       "\n  P   P   P   P   P   P   P   P "
       "\n  R   N   B   Q   K   B   N   R "
       "\nCastle: f\nfifty: 0\nenpassant: c0\nside: 0\ntotal ply: 0\nhash key: " +
-      keyText("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1") + " \n\n\n";
+      keyText(START) + " \n\n\n";
   EXPECT_EQ(run("board\n"), expected);
   EXPECT_EQ(run("BOARD\n"), expected);
 }
@@ -83,25 +86,15 @@ TEST(Console, MoveUndoAndSetboard) {
 }
 
 TEST(Console, PerftTotalsAreCumulative) {
-  struct Case {
-    const char* fen;
-    std::vector<std::uint64_t> leaves;
-  };
-  const Case cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {20, 400, 8902, 197281}},
-      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", {48, 2039, 97862}},
-      {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", {14, 191, 2812, 43238}},
-      {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", {6, 264, 9467}},
-      {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379}},
-      {"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P3/P1NP1N1P/1PP1QPP1/R4RK1 w - - 0 10", {48, 1885, 84956}},
-  };
-  for (const Case& c : cases) {
+  // Every depth but the deepest of each position.
+  for (const positions::PerftCase& c : positions::perftCases()) {
+    const std::size_t depths = c.leaves.size() - 1;
     std::string input = std::string("position fen ") + c.fen + "\n";
-    for (std::size_t d = 1; d <= c.leaves.size(); ++d) input += "perft " + std::to_string(d) + "\n";
+    for (std::size_t d = 1; d <= depths; ++d) input += "perft " + std::to_string(d) + "\n";
     const std::string out = run(input);
     std::uint64_t sum = 0;
     std::size_t at = 0;
-    for (std::size_t d = 1; d <= c.leaves.size(); ++d) {
+    for (std::size_t d = 1; d <= depths; ++d) {
       sum += c.leaves[d - 1];
       const std::string head =
           "perft for depth " + std::to_string(d) + "\nNodes: " + std::to_string(sum) + "   time: ";

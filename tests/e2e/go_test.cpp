@@ -5,9 +5,12 @@
 #include <string>
 
 #include "e2e/engine_process.h"
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
+
+using positions::START;
 
 std::size_t countOf(const std::string& text, const std::string& word) {
   std::size_t n = 0;
@@ -73,8 +76,7 @@ TEST(Go, NoLegalMoveAnswersA1A1) {
 // The ponder move is the best line's reply and legal after the best move.
 TEST(Go, PonderMoveIsALegalReply) {
   Position& pos = testEngine().pos;
-  const char* fens[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-                        "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7",
+  const char* fens[] = {START, "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7",
                         "8/8/8/3K1P2/2p4p/k2p3P/3Br3/1R6 w - - 0 67"};
   for (const char* fen : fens) {
     const EngineRun run = runEngineSession(

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "e2e/engine_process.h"
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
+
+using positions::START;
 
 // The move named after "bestmove " in the output, or "".
 std::string bestMove(const std::string& out) {
@@ -19,8 +22,6 @@ bool legalIn(const char* fen, const std::string& move) {
   Position& pos = loadFen(fen);
   return playGameMove(pos, move.c_str()) != 0;
 }
-
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 TEST(SearchProtocol, StopDuringInfiniteAnswersWithALegalMove) {
   const EngineRun run = runEngineSession({{"", 0, "uci\nposition startpos\ngo infinite\n"},

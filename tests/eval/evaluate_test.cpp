@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "eval_helpers.h"
+#include "positions.h"
 
 using evaltest::evalFen;
 using evaltest::flipFen;
@@ -10,7 +11,8 @@ using evaltest::load;
 
 namespace {
 
-constexpr const char* KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+using positions::KIWIPETE;
+using positions::START;
 
 TEST(Evaluate, KnownScores) {
   struct Case {
@@ -18,7 +20,7 @@ TEST(Evaluate, KnownScores) {
     int score;
   };
   const Case cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0},
+      {START, 0},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", 0},
       {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", -47},
       {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 86},
@@ -33,25 +35,6 @@ TEST(Evaluate, MaterialIsReadNotRecomputed) {
   const char* fen = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
   EXPECT_EQ(evalFen(fen), 86);
   EXPECT_NE(evalFen(fen, FULL_MATERIAL), 86);
-}
-
-TEST(Evaluate, BoardMaterial) {
-  Position& pos = testEngine().pos;
-  struct Case {
-    const char* fen;
-    int material;
-  };
-  const Case cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 8460},
-      {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 100},
-      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", 0},
-      {KIWIPETE, 8460},
-      {"rnbqkbnr/pppppppp/8/8/8/QQQ5/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 8460 + 3 * 1050},
-  };
-  for (const Case& c : cases) {
-    ASSERT_TRUE(load(c.fen)) << c.fen;
-    EXPECT_EQ(boardMaterial(pos), c.material) << c.fen;
-  }
 }
 
 TEST(Evaluate, DrawRuleForBareMinors) {
@@ -124,7 +107,7 @@ TEST(Evaluate, PhaseEndsUseOneAccumulator) {
 // Positions with no white king on b1 and no black king on b8, whose king
 // square values differ between the colours.
 const char* const SymmetryFens[] = {
-    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    START,
     "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
     KIWIPETE,
     "r1bq1rk1/pp2bppp/2n2n2/3p4/3P4/2NB1N2/PP3PPP/R1BQ1RK1 w - - 0 10",

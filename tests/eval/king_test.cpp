@@ -1,10 +1,13 @@
 // King shelter, king danger and development.
 #include "eval_helpers.h"
+#include "positions.h"
 
 using evaltest::load;
 using evaltest::runPawnsAndPieces;
 
 namespace {
+
+using positions::START;
 
 // What one middle-game pass adds to each colour.
 std::array<int, 2> passDelta(const char* fen, int material, void (*pass)(const Position&, EvalData&)) {
@@ -27,7 +30,7 @@ struct Case {
 
 TEST(KingSafety, ShelterMinusDangerSquared) {
   const Case cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", -1, 54, 54},
+      {START, -1, 54, 54},
       {"6k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", FULL_MATERIAL, 54, 54},
       // Shelter of knights and bishops, halves two ranks ahead; the e- and
       // f-files without a white pawn add 2 to the danger.
@@ -51,7 +54,7 @@ TEST(KingSafety, ShelterMinusDangerSquared) {
 
 TEST(Development, Penalties) {
   const Case cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", -1, -100, -100},
+      {START, -1, -100, -100},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w Kq - 0 1", -1, -100, -100},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1", -1, -65, -65},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", FULL_MATERIAL, -10, -10},
@@ -71,7 +74,7 @@ TEST(Development, Penalties) {
       {"4k3/8/8/8/1P4P1/8/8/4K3 w - - 0 1", FULL_MATERIAL, 10, 0},
       {"4k3/8/8/8/P6P/8/8/4K3 w - - 0 1", FULL_MATERIAL, 0, 0},
       {"4k3/8/8/3pp3/8/8/8/4K3 w - - 0 1", FULL_MATERIAL, 0, 20},
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", ENDGAME_MATERIAL, 0, 0},
+      {START, ENDGAME_MATERIAL, 0, 0},
   };
   for (const Case& c : cases) {
     const auto d = passDelta(c.fen, c.material, evalDevelopment);

@@ -1,9 +1,12 @@
 // Pawn structure, the wing tables and passed pawns.
 #include "eval_helpers.h"
+#include "positions.h"
 
 using evaltest::load;
 
 namespace {
+
+using positions::START;
 
 struct Sums {
   int mg, eg;
@@ -28,8 +31,8 @@ TEST(Pawns, StructureSums) {
   };
   const Case cases[] = {
       // Start position: sixteen pawns with no penalties, equal sums.
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", -1, WHITE, 800 - 36, 800 - 64},
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", -1, BLACK, 800 - 36, 800 - 64},
+      {START, -1, WHITE, 800 - 36, 800 - 64},
+      {START, -1, BLACK, 800 - 36, 800 - 64},
       // An isolated d4 (held back by d7): 115 - 7 and 100 - 14.
       {"4k3/3p4/8/8/3P4/8/8/4K3 w - - 0 1", -1, WHITE, 108, 86},
       // c4 level with d4 supports it and is supported.

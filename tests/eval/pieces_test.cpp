@@ -4,24 +4,26 @@
 #include <vector>
 
 #include "eval_helpers.h"
+#include "positions.h"
 
 using evaltest::evalFen;
 using evaltest::load;
 
 namespace {
 
-constexpr const char* KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+using positions::KIWIPETE;
+using positions::START;
 
-const char* const MapFens[] = {
-    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-    KIWIPETE,
-    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
-    "7B/B7/8/1N3N2/Q7/2P1P2k/8/3R3K w - - 0 1",
-    "K7/8/8/8/8/8/8/7k b - - 0 1",
-};
+// The perft positions and these.
+std::vector<const char*> mapFens() {
+  std::vector<const char*> fens = {
+      "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+      "7B/B7/8/1N3N2/Q7/2P1P2k/8/3R3K w - - 0 1",
+      "K7/8/8/8/8/8/8/7k b - - 0 1",
+  };
+  for (const positions::PerftCase& c : positions::perftCases()) fens.push_back(c.fen);
+  return fens;
+}
 
 // The byte a square should carry, from the relation table rather than the
 // evaluation's own ray walks.
@@ -46,7 +48,7 @@ int expectedByte(const Position& pos, int square, int colour) {
 TEST(AttackMaps, AgreeWithRelationTableAndAttackTest) {
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
-  for (const char* fen : MapFens) {
+  for (const char* fen : mapFens()) {
     evalFen(fen);
     for (int c = WHITE; c <= BLACK; ++c)
       for (int s = 0; s < 128; ++s) {
@@ -75,8 +77,8 @@ TEST(AttackMaps, KnownBytes) {
       {"4k3/8/8/8/8/8/R7/R3K3 w - - 0 1", WHITE, SQ_D1, 0xA2},           // rook along rank 1 and the king
       {"7B/B7/8/1N3N2/Q7/2P1P2k/8/3R3K w - - 0 1", WHITE, 0x33, 0x7F},   // eight attackers: count stays 7
       {"7B/B7/8/1N1K1N2/Q7/2P1P2k/8/3R4 w - - 0 1", WHITE, 0x33, 0xFF},  // nine, king among them
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", WHITE, 0x22, 0x1B},  // c3: b2, d2, b1
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", BLACK, 0x54, 0x0A},  // e6: d7, f7
+      {START, WHITE, 0x22, 0x1B},                                        // c3: b2, d2, b1
+      {START, BLACK, 0x54, 0x0A},                                        // e6: d7, f7
   };
   for (const Case& c : cases) {
     evalFen(c.fen);
@@ -101,7 +103,7 @@ TEST(AttackMaps, SlackOutsideTheBoardIsNeverRead) {
   EvalData& ev = testEval();
   // Garbage in every map byte before the evaluation changes neither the
   // score nor any on-board byte; the slack beyond 0..127 keeps its garbage.
-  for (const char* fen : MapFens) {
+  for (const char* fen : mapFens()) {
     for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0);
     const int clean = evalFen(fen);
     const auto cleanMaps = ev.attackMaps[0];
@@ -141,7 +143,7 @@ TEST(Pieces, Counters) {
     std::array<int, 12> counts;  // P N B R Q pieces, WHITE then BLACK
   };
   const Case cases[] = {
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {8, 2, 2, 2, 1, 7, 8, 2, 2, 2, 1, 7}},
+      {START, {8, 2, 2, 2, 1, 7, 8, 2, 2, 2, 1, 7}},
       {KIWIPETE, {8, 2, 2, 2, 1, 7, 8, 2, 2, 2, 1, 7}},
       {"rnbqkbnr/pppppppp/8/8/8/QQQ5/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {8, 2, 2, 2, 4, 10, 8, 2, 2, 2, 1, 7}},
       {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", {3, 0, 0, 1, 0, 1, 3, 0, 0, 1, 0, 1}},

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "eval/eval.h"
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
+
+using positions::START;
 
 using Texts = std::vector<std::string>;
 
@@ -13,11 +16,10 @@ Texts generated(const char* fen, Generator gen) { return moveTexts(generatedMove
 bool contains(const Texts& t, const char* m) { return std::find(t.begin(), t.end(), m) != t.end(); }
 
 TEST(Generate, StartPositionOrder) {
-  const Texts moves = generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateMoves);
+  const Texts moves = generated(START, generateMoves);
   EXPECT_EQ(moves, (Texts{"h2h3", "h2h4", "g2g3", "g2g4", "f2f3", "f2f4", "e2e3", "e2e4", "d2d3", "d2d4",
                           "c2c3", "c2c4", "b2b3", "b2b4", "a2a3", "a2a4", "g1f3", "g1h3", "b1a3", "b1c3"}));
-  EXPECT_TRUE(
-      generated("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", generateCaptures).empty());
+  EXPECT_TRUE(generated(START, generateCaptures).empty());
 }
 
 TEST(Generate, PromotionsInOrder) {

@@ -1,6 +1,7 @@
 // The shortcut legality tests agree with the full attack test.
 #include <gtest/gtest.h>
 
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
@@ -27,15 +28,12 @@ void compareAll(Position& pos, int depth, int& compared) {
 }
 
 TEST(Legality, ShortcutsAgreeWithTheAttackTest) {
-  const char* fens[] = {
-      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-      "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+  std::vector<const char*> fens = {
       "4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1",
       "4k3/8/8/b7/8/8/3N4/4K3 w - - 0 1",
       "4k3/8/8/8/K2pP2r/8/8/8 b - e3 0 1",
   };
+  for (const positions::PerftCase& c : positions::perftCases()) fens.push_back(c.fen);
   int compared = 0;
   for (const char* fen : fens) {
     compareAll(loadFen(fen), 3, compared);

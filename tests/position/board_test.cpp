@@ -1,11 +1,12 @@
 // Board layout, piece lists, constant tables and move text.
 #include <gtest/gtest.h>
 
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+using positions::START;
 
 TEST(Board, ResetLeavesBorderOffboardAndSquaresEmpty) {
   Position& pos = testEngine().pos;

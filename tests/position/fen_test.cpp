@@ -4,11 +4,13 @@
 #include <cstring>
 #include <string>
 
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+using positions::KIWIPETE;
+using positions::START;
 
 TEST(Fen, StartPositionFields) {
   Position& pos = testEngine().pos;
@@ -63,6 +65,26 @@ TEST(Fen, FieldsAreReadAsWritten) {
   }
 }
 
+// Set-up counts the material itself, as the board has it.
+TEST(Fen, MaterialOfTheSetUp) {
+  struct Case {
+    const char* fen;
+    int material;
+  };
+  const Case cases[] = {
+      {START, 8460},
+      {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 100},
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", 0},
+      {KIWIPETE, 8460},
+      {"rnbqkbnr/pppppppp/8/8/8/QQQ5/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 8460 + 3 * 1050},
+  };
+  for (const Case& c : cases) {
+    const Position& pos = loadFen(c.fen);
+    EXPECT_EQ(pos.material, c.material) << c.fen;
+    EXPECT_EQ(boardMaterial(pos), c.material) << c.fen;
+  }
+}
+
 TEST(Fen, SideToMoveEntersTheKey) {
   Position& pos = testEngine().pos;
   loadFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
@@ -95,7 +117,7 @@ TEST(Fen, BadTextsAreRefusedWithoutChange) {
       "4k3/4Q3/8/8/8/8/8/4K3 w - - 0 1",                             // side not to move in check
   };
   for (const char* fen : bad) {
-    Position& pos = loadFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+    Position& pos = loadFen(KIWIPETE);
     const Position before = pos;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(setupFen(pos, fen)) << fen;
@@ -108,8 +130,7 @@ TEST(Fen, BadTextsAreRefusedWithoutChange) {
 // sanitizer build): every prefix of real FENs is tried in an exact-size buffer.
 TEST(Fen, EveryPrefixIsHandledSafely) {
   Position& pos = testEngine().pos;
-  const char* fens[] = {START, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-                        "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"};
+  const char* fens[] = {START, KIWIPETE, "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"};
   for (const char* fen : fens) {
     const std::size_t n = std::strlen(fen);
     for (std::size_t len = 0; len <= n; ++len) {

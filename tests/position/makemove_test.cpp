@@ -1,9 +1,12 @@
 // Make and unmake: saved state, rights, material, lists and history.
 #include <gtest/gtest.h>
 
+#include "positions.h"
 #include "test_util.h"
 
 namespace {
+
+using positions::START;
 
 Move findMove(const char* text) {
   const Move m = textToMove(testEngine().pos, text);
@@ -13,7 +16,7 @@ Move findMove(const char* text) {
 
 TEST(MakeMove, DoubleStepAndQuietMove) {
   Position& pos = testEngine().pos;
-  loadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  loadFen(START);
   const Move e4 = findMove("e2e4");
   makeMove(pos, e4);
   EXPECT_EQ(pos.epSquare, 0x24);
@@ -111,7 +114,7 @@ TEST(MakeMove, EnPassantCapture) {
 
 TEST(MakeMove, KeyReturnsWithThePosition) {
   Position& pos = testEngine().pos;
-  loadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  loadFen(START);
   const std::uint64_t start = pos.key;
   for (const char* text : {"g1f3", "g8f6", "f3g1", "f6g8"}) {
     makeMove(pos, findMove(text));

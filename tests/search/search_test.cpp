@@ -154,7 +154,7 @@ TEST_F(SearchResultTest, SingleNodes) {
     ss.moveListStart[c.ply] = ss.moveListStart[0];
     pos.searchPly = c.ply;
     ss.nodeCount = 1;  // away from a poll
-    const int score = search(pos, ss, 30, -1000, 1000, 1);
+    const int score = search(pos, ss, 30, -1000, 1000, true);
     EXPECT_EQ(pos.searchPly, c.ply);
     pos.searchPly = 0;
     EXPECT_EQ(score, c.expected) << c.name;
