@@ -116,7 +116,8 @@ bool sameState(const Position& a, const Position& b, bool sortedLists) {
   }
   return lists && a.board == b.board && a.key == b.key && a.castleRights == b.castleRights &&
          a.side == b.side && a.xside == b.xside && a.epSquare == b.epSquare && a.fifty == b.fifty &&
-         a.gamePly == b.gamePly && a.material == b.material && a.searchPly == b.searchPly;
+         a.gamePly == b.gamePly && a.material == b.material && a.searchPly == b.searchPly &&
+         a.pawns == b.pawns;
 }
 
 static bool matchFrom(const char* t, const char* p) {

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
+#include "movegen/movegen.h"
 #include "position/position.h"
 
 // ---------------------------------------------------------------------------
@@ -11,26 +13,61 @@
 // attacker count in bits 0-2 and one bit per attacking class.
 // ---------------------------------------------------------------------------
 
-constexpr std::uint8_t ATTACK_COUNT = 0x07;
-constexpr std::uint8_t ATTACK_PAWN = 0x08;
-constexpr std::uint8_t ATTACK_MINOR = 0x10;
-constexpr std::uint8_t ATTACK_ROOK = 0x20;
-constexpr std::uint8_t ATTACK_QUEEN = 0x40;
-constexpr std::uint8_t ATTACK_KING = 0x80;
+// The byte layout (ATTACK_COUNT and the class bits) is in movegen.h.
 
 inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
     0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
-// Records one attack of class bit x. The count saturates at 7 so that an
+// The byte after one more attack of each class (pawn, minor, rook, queen,
+// king): class bit set, count raised. The count saturates at 7 so that an
 // eighth attacker never carries into the class bits.
+inline constexpr std::array<std::array<std::uint8_t, 256>, 5> AttackStep = [] {
+  std::array<std::array<std::uint8_t, 256>, 5> t{};
+  for (int i = 0; i < 5; ++i)
+    for (int b = 0; b < 256; ++b)
+      t[i][b] = static_cast<std::uint8_t>((b | (ATTACK_PAWN << i)) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
+  return t;
+}();
+
+constexpr int attackClassIndex(std::uint8_t x) {
+  return x == ATTACK_PAWN ? 0 : x == ATTACK_MINOR ? 1 : x == ATTACK_ROOK ? 2 : x == ATTACK_QUEEN ? 3 : 4;
+}
+
+// Records one attack of class bit x; a table read instead of the
+// arithmetic, since x is a constant at every call.
 inline void recordAttack(std::uint8_t* map, int square, std::uint8_t x) {
-  const std::uint8_t b = map[square];
-  map[square] = static_cast<std::uint8_t>((b | x) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
+  map[square] = AttackStep[attackClassIndex(x)][map[square]];
 }
 
 // ---------------------------------------------------------------------------
 // The evaluation's working data
 // ---------------------------------------------------------------------------
+
+// What the pawns alone decide, kept per pawn placement: the pawn pass
+// copies it and adds only the terms that read other pieces.
+struct PawnEntry {
+  std::array<std::uint64_t, 2> pawns;  // the placement described (Position::pawns)
+  bool filled;
+  std::array<std::int32_t, 2> pawnCount;
+  std::array<std::int32_t, 2> mg;  // pawn values and structure, without the square table
+  std::array<std::int32_t, 2> eg;
+  std::array<std::array<std::int32_t, 3>, 2>
+      squares;                          // middle-game square sums: default, king wing, queen wing
+  std::array<std::uint64_t, 2> passed;  // passed pawns, as in Position::pawns
+  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;
+  std::array<std::int16_t, 10> whiteRearmost;
+  std::array<std::int16_t, 10> blackRearmost;
+  std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn bytes of both maps, indices 0..127
+  std::array<std::int32_t, 2> centre;  // 5 per central square of the enemy half a pawn attacks
+  std::array<std::array<std::int8_t, 8>, 2>
+      fileDanger;  // king danger of the pawnless files at and beside a file
+};
+
+constexpr int PAWN_TABLE_BITS = 12;
+inline std::size_t pawnTableIndex(const std::array<std::uint64_t, 2>& pawns) {
+  return (pawns[WHITE] * 0x9E3779B97F4A7C15ULL ^ pawns[BLACK] * 0xC2B2AE3D27D4EB4FULL) >>
+         (64 - PAWN_TABLE_BITS);
+}
 
 struct EvalData {
   // Maps of all plies, so that a node still has its own after its children
@@ -56,6 +93,11 @@ struct EvalData {
   std::array<std::int32_t, 2> rookCount{};
   std::array<std::int32_t, 2> queenCount{};
   std::array<std::int32_t, 2> pieceCount{};  // knights, bishops, rooks and queens
+
+  // Filled on demand; the key is the exact placement, so entries never go stale.
+  std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
+  // The entry of the evaluation in progress, set by evalPawns.
+  const PawnEntry* pawnEntry = &pawnTable[0];
 
   EvalData() = default;
   EvalData(const EvalData&) = delete;  // currentAttackMap points into this object
@@ -329,7 +371,8 @@ inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
 // By the number of undeveloped minor pieces plus one for unused castling rights.
 inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
 
-// The passes of evaluate, in calling order after clearEvaluation.
+// The passes of evaluate, in calling order after clearEvaluation; evalPawns
+// sets the pawn counts, the file arrays and indices 0..127 of both maps.
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);

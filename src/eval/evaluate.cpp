@@ -1,20 +1,13 @@
 // The evaluation driver: clearing, the passes, the phase blend and the
 // draw rule for bare minor pieces.
-#include <cstring>
-
 #include "eval/eval.h"
 
 void clearEvaluation(const Position& pos, EvalData& ev) {
-  for (auto& files : ev.pawnsOnFile) files.fill(0);
-  ev.whiteRearmost.fill(6);
-  ev.blackRearmost.fill(1);
-
+  // The pawn pass writes the file arrays, the pawn counts and indices
+  // 0..127 of both maps whole (the cleared maps with the pawn marks in), so
+  // they need no clearing here; marks beyond 0..127 are never read.
   pointAttackMaps(ev, pos.searchPly);
-  // Only the 0x88 indices; marks beyond them are never read.
-  std::memset(ev.currentAttackMap[WHITE], 0, 128);
-  std::memset(ev.currentAttackMap[BLACK], 0, 128);
 
-  ev.pawnCount = {0, 0};
   ev.knightCount = {0, 0};
   ev.bishopCount = {0, 0};
   ev.rookCount = {0, 0};

@@ -3,16 +3,28 @@
 
 namespace {
 
+// Half of each shelter value (truncated), for the squares two ranks ahead,
+// so that the per-node sum needs no division.
+constexpr std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> ShieldHalf = [] {
+  std::array<std::array<std::int32_t, OFFBOARD + 1>, 2> t{};
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int code = 0; code <= OFFBOARD; ++code) t[c][code] = ShieldValue[c][code] / 2;
+  return t;
+}();
+
 // Shelter of the king on k: three squares in front count in full, the
 // three beyond them half each. Off-board squares hold OFFBOARD and count 0.
-int shelter(const Position& pos, int c, int k) {
-  const int fwd = c == WHITE ? 1 : -1;
+template <int c>
+int shelter(const Position& pos, int k) {
+  constexpr int fwd = c == WHITE ? 1 : -1;
   const auto& v = ShieldValue[c];
+  const auto& h = ShieldHalf[c];
   return v[pos.board[k + fwd * 15]] + v[pos.board[k + fwd * 16]] + v[pos.board[k + fwd * 17]] +
-         v[pos.board[k + fwd * 31]] / 2 + v[pos.board[k + fwd * 32]] / 2 + v[pos.board[k + fwd * 33]] / 2;
+         h[pos.board[k + fwd * 31]] + h[pos.board[k + fwd * 32]] + h[pos.board[k + fwd * 33]];
 }
 
-int dangerCount(const EvalData& ev, int c, int k) {
+template <int c>
+int dangerCount(const EvalData& ev, int k) {
   const std::uint8_t* enemy = ev.currentAttackMap[c ^ 1];
   const std::uint8_t* own = ev.currentAttackMap[c];
   int d = KingZoneBase[c][k];
@@ -24,10 +36,8 @@ int dangerCount(const EvalData& ev, int c, int k) {
     classes |= enemy[n];
     if (own[n] == (ATTACK_KING | 1)) ++d;  // defended by the king alone
   }
-  const int f = fileOf(k);
-  d += OpenFileDanger[ev.pawnsOnFile[c][f]] + OpenFileDanger[ev.pawnsOnFile[c][f + 2]] +
-       OpenFileDanger[ev.pawnsOnFile[c][f + 1]];
-  const int fwd = c == WHITE ? 1 : -1;
+  d += ev.pawnEntry->fileDanger[c][fileOf(k)];
+  constexpr int fwd = c == WHITE ? 1 : -1;
   for (int step = 31; step <= 33; ++step) {
     const int n = k + fwd * step;
     if (isSquare(n)) classes |= enemy[n];
@@ -39,11 +49,13 @@ int dangerCount(const EvalData& ev, int c, int k) {
 
 void evalKingSafety(const Position& pos, EvalData& ev) {
   if (pos.material <= ENDGAME_MATERIAL) return;
-  for (int c = WHITE; c <= BLACK; ++c) {
-    const int k = kingSquare(pos, c);
-    const int d = dangerCount(ev, c, k);
-    ev.mgScore[c] += shelter(pos, c, k) - d * d;
-  }
+  // One instance per colour, so that the forward steps are constants.
+  const int wk = kingSquare(pos, WHITE);
+  const int dw = dangerCount<WHITE>(ev, wk);
+  ev.mgScore[WHITE] += shelter<WHITE>(pos, wk) - dw * dw;
+  const int bk = kingSquare(pos, BLACK);
+  const int db = dangerCount<BLACK>(ev, bk);
+  ev.mgScore[BLACK] += shelter<BLACK>(pos, bk) - db * db;
 }
 
 void evalDevelopment(const Position& pos, EvalData& ev) {
@@ -60,13 +72,10 @@ void evalDevelopment(const Position& pos, EvalData& ev) {
   ev.mgScore[WHITE] -= DevelopmentPenalty[uWhite];
   ev.mgScore[BLACK] -= DevelopmentPenalty[uBlack];
 
-  // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
-  const std::uint8_t* wm = ev.currentAttackMap[WHITE];
-  const std::uint8_t* bm = ev.currentAttackMap[BLACK];
-  for (int f = 2; f <= 5; ++f) {
-    if (wm[makeSquare(f, 4)] & ATTACK_PAWN) ev.mgScore[WHITE] += 5;
-    if (bm[makeSquare(f, 3)] & ATTACK_PAWN) ev.mgScore[BLACK] += 5;
-  }
+  // Pawn control of the enemy half's four central squares (c5-f5, c4-f4),
+  // a pawn-table term.
+  ev.mgScore[WHITE] += ev.pawnEntry->centre[WHITE];
+  ev.mgScore[BLACK] += ev.pawnEntry->centre[BLACK];
 
   // A rook shut in by its own king.
   const int wk = kingSquare(pos, WHITE);

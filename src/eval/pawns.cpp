@@ -1,6 +1,7 @@
 // Pawn material and squares, the per-file pawn arrays, pawn attacks,
 // doubled, unsupported and passed pawns.
 #include <algorithm>
+#include <cstring>
 
 #include "eval/eval.h"
 
@@ -34,36 +35,37 @@ int passedPawnValue(const Position& pos, int square, int rank, int colour) {
   return result;
 }
 
-void evalPawns(const Position& pos, EvalData& ev) {
-  // On opposite wings each side uses the table of its own king's wing.
-  const int wf = fileOf(kingSquare(pos, WHITE));
-  const int bf = fileOf(kingSquare(pos, BLACK));
-  const SquareTable* table[2] = {&PawnSquareDefault[WHITE], &PawnSquareDefault[BLACK]};
-  if (wf > 4 && bf < 4) {
-    table[WHITE] = &PawnSquareKingWing[WHITE];
-    table[BLACK] = &PawnSquareQueenWing[BLACK];
-  } else if (wf < 4 && bf > 4) {
-    table[WHITE] = &PawnSquareQueenWing[WHITE];
-    table[BLACK] = &PawnSquareKingWing[BLACK];
-  }
+namespace {
+
+// Everything about the current pawns that no other piece changes.
+void fillPawnEntry(const Position& pos, PawnEntry& e) {
+  e = PawnEntry{};
+  e.pawns = pos.pawns;
+  e.filled = true;
+  e.whiteRearmost.fill(6);
+  e.blackRearmost.fill(1);
 
   for (int c = WHITE; c <= BLACK; ++c) {
-    std::uint8_t* map = ev.currentAttackMap[c];
+    std::uint8_t* map = e.marks[c].data();
     const int left = c == WHITE ? 15 : -17;
     const int right = c == WHITE ? 17 : -15;
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
-      ev.mgScore[c] += KindValue[PAWN] + (*table[c])[s];
-      ev.egScore[c] += KindValue[PAWN] + PawnSquareEg[c][s];
-      ev.pawnCount[c] += 1;
-      ev.pawnsOnFile[c][f + 1] += 1;
+      e.mg[c] += KindValue[PAWN];
+      e.squares[c][0] += PawnSquareDefault[c][s];
+      e.squares[c][1] += PawnSquareKingWing[c][s];
+      e.squares[c][2] += PawnSquareQueenWing[c][s];
+      e.eg[c] += KindValue[PAWN] + PawnSquareEg[c][s];
+      e.pawnCount[c] += 1;
+      e.pawnsOnFile[c][f + 1] += 1;
       if (c == WHITE)
-        ev.whiteRearmost[f + 1] = static_cast<std::int16_t>(std::min<int>(ev.whiteRearmost[f + 1], r));
+        e.whiteRearmost[f + 1] = static_cast<std::int16_t>(std::min<int>(e.whiteRearmost[f + 1], r));
       else
-        ev.blackRearmost[f + 1] = static_cast<std::int16_t>(std::max<int>(ev.blackRearmost[f + 1], r));
-      recordAttack(map, s + left, ATTACK_PAWN);
-      recordAttack(map, s + right, ATTACK_PAWN);
+        e.blackRearmost[f + 1] = static_cast<std::int16_t>(std::max<int>(e.blackRearmost[f + 1], r));
+      // Marks beyond 0..127 are never read; the entry keeps only the cleared part.
+      for (const int t : {s + left, s + right})
+        if (t >= 0 && t < 128) recordAttack(map, t, ATTACK_PAWN);
     }
   }
 
@@ -71,27 +73,77 @@ void evalPawns(const Position& pos, EvalData& ev) {
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
       const int f = fileOf(s);
       const int r = rankOf(s);
-      if (ev.pawnsOnFile[c][f + 1] > 1) {
-        ev.mgScore[c] -= 4;
-        ev.egScore[c] -= 7;
+      if (e.pawnsOnFile[c][f + 1] > 1) {
+        e.mg[c] -= 4;
+        e.eg[c] -= 7;
       }
       bool unsupported, passed;
       if (c == WHITE) {
-        unsupported = ev.whiteRearmost[f] > r && ev.whiteRearmost[f + 2] > r;
-        passed = r >= ev.blackRearmost[f] && r >= ev.blackRearmost[f + 1] && r >= ev.blackRearmost[f + 2];
+        unsupported = e.whiteRearmost[f] > r && e.whiteRearmost[f + 2] > r;
+        passed = r >= e.blackRearmost[f] && r >= e.blackRearmost[f + 1] && r >= e.blackRearmost[f + 2];
       } else {
-        unsupported = ev.blackRearmost[f] < r && ev.blackRearmost[f + 2] < r;
-        passed = r <= ev.whiteRearmost[f] && r <= ev.whiteRearmost[f + 1] && r <= ev.whiteRearmost[f + 2];
+        unsupported = e.blackRearmost[f] < r && e.blackRearmost[f + 2] < r;
+        passed = r <= e.whiteRearmost[f] && r <= e.whiteRearmost[f + 1] && r <= e.whiteRearmost[f + 2];
       }
       if (unsupported) {
-        ev.mgScore[c] -= 7;
-        ev.egScore[c] -= 14;
+        e.mg[c] -= 7;
+        e.eg[c] -= 14;
       }
-      if (passed) {
-        const int v = passedPawnValue(pos, s, r, c);
-        ev.mgScore[c] += v / 2;
-        ev.egScore[c] += v;
-      }
+      if (passed) e.passed[c] |= squareBit(s);
+    }
+  }
+
+  // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
+  for (int f = 2; f <= 5; ++f) {
+    if (e.marks[WHITE][makeSquare(f, 4)] & ATTACK_PAWN) e.centre[WHITE] += 5;
+    if (e.marks[BLACK][makeSquare(f, 3)] & ATTACK_PAWN) e.centre[BLACK] += 5;
+  }
+  // Open files at and beside each king file; the guard entries count as open.
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int f = 0; f < 8; ++f)
+      e.fileDanger[c][f] = static_cast<std::int8_t>(OpenFileDanger[e.pawnsOnFile[c][f]] +
+                                                    OpenFileDanger[e.pawnsOnFile[c][f + 2]] +
+                                                    OpenFileDanger[e.pawnsOnFile[c][f + 1]]);
+}
+
+const PawnEntry& probePawnTable(const Position& pos, EvalData& ev) {
+  PawnEntry& e = ev.pawnTable[pawnTableIndex(pos.pawns)];
+  if (!e.filled || e.pawns != pos.pawns) fillPawnEntry(pos, e);
+  return e;
+}
+
+}  // namespace
+
+void evalPawns(const Position& pos, EvalData& ev) {
+  const PawnEntry& e = probePawnTable(pos, ev);
+  ev.pawnEntry = &e;
+
+  // On opposite wings each side uses the table of its own king's wing.
+  const int wf = fileOf(kingSquare(pos, WHITE));
+  const int bf = fileOf(kingSquare(pos, BLACK));
+  int table[2] = {0, 0};  // index into PawnEntry::squares
+  if (wf > 4 && bf < 4) {
+    table[WHITE] = 1;
+    table[BLACK] = 2;
+  } else if (wf < 4 && bf > 4) {
+    table[WHITE] = 2;
+    table[BLACK] = 1;
+  }
+
+  ev.pawnsOnFile = e.pawnsOnFile;
+  ev.whiteRearmost = e.whiteRearmost;
+  ev.blackRearmost = e.blackRearmost;
+  for (int c = WHITE; c <= BLACK; ++c) {
+    ev.mgScore[c] += e.mg[c] + e.squares[c][table[c]];
+    ev.egScore[c] += e.eg[c];
+    ev.pawnCount[c] = e.pawnCount[c];
+    std::memcpy(ev.currentAttackMap[c], e.marks[c].data(), 128);
+    // Passed pawns read the board around them and the kings.
+    for (std::uint64_t bits = e.passed[c]; bits; bits &= bits - 1) {
+      const int s = bitSquare(__builtin_ctzll(bits));
+      const int v = passedPawnValue(pos, s, rankOf(s), c);
+      ev.mgScore[c] += v / 2;
+      ev.egScore[c] += v;
     }
   }
 }

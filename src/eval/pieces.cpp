@@ -4,18 +4,47 @@
 
 namespace {
 
-// Marks the ray from s along step up to and including the first occupied
-// (or border) index; returns the number of empty squares passed.
-inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::uint8_t bit) {
-  int n = 0;
-  int t = s + step;
+// The inverse of an odd number modulo 2^32 (Newton's iteration).
+constexpr std::uint32_t oddInverse(std::uint32_t a) {
+  std::uint32_t x = a;
+  for (int i = 0; i < 5; ++i) x *= 2 - a * x;
+  return x;
+}
+
+// d / Step for a d that is an exact multiple of Step: a multiplication by
+// the inverse for the odd steps, a shift for the vertical ones.
+template <int Step>
+constexpr int stepsTaken(int d) {
+  static_assert(Step % 2 != 0 || Step == 16 || Step == -16);
+  if constexpr (Step % 2 != 0)
+    return static_cast<int>(static_cast<std::uint32_t>(d) * oddInverse(static_cast<std::uint32_t>(Step)));
+  else
+    return Step > 0 ? d >> 4 : -d >> 4;
+}
+static_assert(stepsTaken<15>(45) == 3 && stepsTaken<-17>(-34) == 2 && stepsTaken<-1>(-5) == 5 &&
+              stepsTaken<-16>(-48) == 3 && stepsTaken<17>(17) == 1);
+
+// Marks the ray from s along Step up to and including the first occupied
+// (or border) index; returns the number of empty squares passed. A constant
+// step lets the square count come from the distance travelled.
+template <int Step>
+inline int scanRay(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
+  int t = s + Step;
   while (board[t] == EMPTY) {
     recordAttack(map, t, bit);
-    ++n;
-    t += step;
+    t += Step;
   }
   recordAttack(map, t, bit);
-  return n;
+  return stepsTaken<Step>(t - s) - 1;
+}
+
+inline int scanDiagonals(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
+  return scanRay<15>(board, map, s, bit) + scanRay<17>(board, map, s, bit) +
+         scanRay<-15>(board, map, s, bit) + scanRay<-17>(board, map, s, bit);
+}
+inline int scanLines(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
+  return scanRay<-1>(board, map, s, bit) + scanRay<1>(board, map, s, bit) + scanRay<16>(board, map, s, bit) +
+         scanRay<-16>(board, map, s, bit);
 }
 
 // Inlined twice, so that each copy works with a constant colour.
@@ -34,9 +63,7 @@ inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::
   for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
     ev.bishopCount[c] += 1;
     t += KindValue[BISHOP] + BishopSquare[c][s];
-    int n = 0;
-    for (int i = 0; i < 4; ++i) n += scanRay(pos.board, map, s, BishopDirections[i], ATTACK_MINOR);
-    t += BishopMobility[n];
+    t += BishopMobility[scanDiagonals(pos.board, map, s, ATTACK_MINOR)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
@@ -51,15 +78,14 @@ inline int scanRay(const Board& board, std::uint8_t* map, int s, int step, std::
       t += 5;
       if (ev.pawnsOnFile[c ^ 1][file] == 0) t += 10;
     }
-    int n = 0;
-    for (int i = 0; i < 4; ++i) n += scanRay(pos.board, map, s, RookDirections[i], ATTACK_ROOK);
-    t += RookMobility[n];
+    t += RookMobility[scanLines(pos.board, map, s, ATTACK_ROOK)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
     ev.queenCount[c] += 1;
     t += KindValue[QUEEN] + QueenSquare[c][s];
-    for (int i = 0; i < 8; ++i) scanRay(pos.board, map, s, QueenDirections[i], ATTACK_QUEEN);
+    scanLines(pos.board, map, s, ATTACK_QUEEN);  // the queen's scans count nothing
+    scanDiagonals(pos.board, map, s, ATTACK_QUEEN);
   }
 
   const int k = kingSquare(pos, c);

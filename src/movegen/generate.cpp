@@ -74,7 +74,11 @@ MoveEntry* generateMoves(const Position& pos, MoveEntry* out) {
   return out;
 }
 
-MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
+namespace {
+
+// The capture set; slider kinds whose class bit is not in targets are not
+// scanned (the caller knows they can capture nothing).
+MoveEntry* captures(const Position& pos, int targets, MoveEntry* out) {
   const Board& board = pos.board;
   const int side = pos.side;
   const int opponent = pos.xside;
@@ -88,11 +92,26 @@ MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
     for (const std::int32_t* d = KnightOffsets.data(); *d; ++d)
       if (colourOf(board[s + *d]) == opponent) add(out, s, s + *d, MOVE_CAPTURE);
 
-  addSliderMoves(pos, out, pieceCode(side, BISHOP), opponent, true);
-  addSliderMoves(pos, out, pieceCode(side, ROOK), opponent, true);
-  addSliderMoves(pos, out, pieceCode(side, QUEEN), opponent, true);
+  if (targets & ATTACK_MINOR) addSliderMoves(pos, out, pieceCode(side, BISHOP), opponent, true);
+  if (targets & ATTACK_ROOK) addSliderMoves(pos, out, pieceCode(side, ROOK), opponent, true);
+  if (targets & ATTACK_QUEEN) addSliderMoves(pos, out, pieceCode(side, QUEEN), opponent, true);
 
   addPawnMoves<PawnMoves::Captures>(pos, out, nullptr);
 
   return out;
+}
+
+}  // namespace
+
+MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
+  return captures(pos, ATTACK_MINOR | ATTACK_ROOK | ATTACK_QUEEN, out);
+}
+
+MoveEntry* generateCapturesFromMaps(const Position& pos, const std::uint8_t* ownAttacks, MoveEntry* out) {
+  // The classes that attack some enemy piece: only they can capture.
+  int targets = 0;
+  for (int kind = PAWN; kind <= KING; ++kind)
+    for (int s = firstOfList(pos, pieceCode(pos.xside, kind)); s < LIST_END; s = pos.lists[s].next)
+      targets |= ownAttacks[s];
+  return captures(pos, targets, out);
 }

@@ -7,6 +7,15 @@
 
 #include "position/position.h"
 
+// Attack-map bytes, built by the evaluation and read by the quiescence
+// capture generator: attacker count in bits 0-2, one bit per attacking class.
+constexpr std::uint8_t ATTACK_COUNT = 0x07;
+constexpr std::uint8_t ATTACK_PAWN = 0x08;
+constexpr std::uint8_t ATTACK_MINOR = 0x10;
+constexpr std::uint8_t ATTACK_ROOK = 0x20;
+constexpr std::uint8_t ATTACK_QUEEN = 0x40;
+constexpr std::uint8_t ATTACK_KING = 0x80;
+
 // Room for the moves of one position.
 using MoveList = std::array<MoveEntry, MAX_MOVES_PER_PLY>;
 
@@ -16,6 +25,10 @@ using MoveList = std::array<MoveEntry, MAX_MOVES_PER_PLY>;
 MoveEntry* generateMoves(const Position& pos, MoveEntry* out);
 // The quiescence set: captures, with promotions to a queen only.
 MoveEntry* generateCaptures(const Position& pos, MoveEntry* out);
+// The same list for an evaluated node, given the side to move's attack map
+// of this position (square 0 first): slider kinds that attack no enemy
+// piece are not scanned.
+MoveEntry* generateCapturesFromMaps(const Position& pos, const std::uint8_t* ownAttacks, MoveEntry* out);
 
 // Per square: the number of checking lines through it (the checker's own
 // square included), the squares on which a non-king move meets a check.

@@ -85,18 +85,20 @@ struct SetupState {
   Board board;
   PieceLists lists;
   std::uint64_t key;
+  std::array<std::uint64_t, 2> pawns;
   std::int32_t castleRights, side, xside, epSquare, fifty, gamePly, material;
 };
 
 SetupState saveSetupState(const Position& p) {
-  return {p.board, p.lists,    p.key,   p.castleRights, p.side,
-          p.xside, p.epSquare, p.fifty, p.gamePly,      p.material};
+  return {p.board, p.lists,    p.key,   p.pawns,   p.castleRights, p.side,
+          p.xside, p.epSquare, p.fifty, p.gamePly, p.material};
 }
 
 void restoreSetupState(Position& p, const SetupState& s) {
   p.board = s.board;
   p.lists = s.lists;
   p.key = s.key;
+  p.pawns = s.pawns;
   p.castleRights = s.castleRights;
   p.side = s.side;
   p.xside = s.xside;
@@ -121,6 +123,7 @@ void resetPosition(Position& pos) {
   pos.fifty = 0;
   pos.gamePly = 0;
   pos.key = 0;
+  pos.pawns = {0, 0};
   pos.material = 0;
 }
 
@@ -134,6 +137,14 @@ std::uint64_t computeKey(const Position& pos) {
   key ^= CastleKey[pos.castleRights];
   if (pos.side == BLACK) key ^= SideKey;
   return key;
+}
+
+std::array<std::uint64_t, 2> computePawns(const Position& pos) {
+  std::array<std::uint64_t, 2> pawns = {0, 0};
+  for (int colour = WHITE; colour <= BLACK; ++colour)
+    for (int s = firstOfList(pos, pieceCode(colour, PAWN)); s < LIST_END; s = pos.lists[s].next)
+      pawns[colour] |= squareBit(s);
+  return pawns;
 }
 
 std::int32_t boardMaterial(const Position& pos) {
@@ -179,6 +190,7 @@ bool setupFen(Position& pos, const char* text) {
   }
   dropImpossibleRights(pos);
   pos.key = computeKey(pos);
+  pos.pawns = computePawns(pos);
   pos.material = boardMaterial(pos);
   return true;
 }
@@ -209,5 +221,5 @@ bool positionIsConsistent(const Position& pos) {
     }
   }
   return inLists == onBoard && pos.xside == (pos.side ^ 1) && pos.key == computeKey(pos) &&
-         pos.material == boardMaterial(pos);
+         pos.pawns == computePawns(pos) && pos.material == boardMaterial(pos);
 }

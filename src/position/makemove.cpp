@@ -70,6 +70,7 @@ void makeMove(Position& pos, Move m) {
   rec.savedKey = pos.key;
   rec.savedEp = pos.epSquare;
   rec.savedMaterial = pos.material;
+  rec.savedPawns = pos.pawns;
   rec.captured = board[t];
   std::int32_t material = pos.material;
   pos.epSquare = EP_NONE;
@@ -87,9 +88,11 @@ void makeMove(Position& pos, Move m) {
       rec.captured = victim;
       board[victimSquare] = EMPTY;
       key ^= PieceKey[victim][victimSquare];
+      pos.pawns[mover ^ 1] &= ~squareBit(victimSquare);
     } else {
       removeFromList(lists, t);
       key ^= PieceKey[rec.captured][t];
+      if (kindOf(rec.captured) == PAWN) pos.pawns[mover ^ 1] &= ~squareBit(t);
     }
     material -= PieceValue[rec.captured];
   }
@@ -108,6 +111,7 @@ void makeMove(Position& pos, Move m) {
   }
   board[o] = EMPTY;
   key ^= PieceKey[newPiece][t];
+  if (kindOf(piece) == PAWN) pos.pawns[mover] ^= squareBit(o) | (newPiece == piece ? squareBit(t) : 0);
 
   // The castling rook.
   if (m & MOVE_CASTLE) {
@@ -157,6 +161,7 @@ void unmakeMove(Position& pos, Move m) {
   pos.fifty = rec.savedFifty;
   pos.key = rec.savedKey;
   pos.material = rec.savedMaterial;
+  pos.pawns = rec.savedPawns;
 
   int piece = board[t];
   board[t] = EMPTY;

@@ -173,6 +173,7 @@ struct UndoRecord {
   std::int32_t savedCastleRights;
   std::int32_t savedFifty;
   std::int32_t savedMaterial;
+  std::array<std::uint64_t, 2> savedPawns;
   std::int32_t captured;  // piece code taken (EMPTY for none, the pawn for en passant, 0 for a null move)
   bool operator==(const UndoRecord&) const = default;
 };
@@ -194,6 +195,9 @@ struct Position {
   std::int32_t fifty;
   std::int32_t gamePly;   // moves since the set-up; index of the newest history record
   std::int32_t material;  // both colours without kings, by PieceValue
+  // Pawn squares by colour, one bit per square (rank * 8 + file): the exact
+  // key of the pawn table, kept by make and unmake.
+  std::array<std::uint64_t, 2> pawns;
   // Moves made since the current root (a search's, or the console's base):
   // the undo record the next move fills. Set-up leaves it alone; the
   // console can take back a move only while its record is still below it.
@@ -304,6 +308,11 @@ inline constexpr std::array<std::array<Relation, 128>, 128> SquareRelation = [] 
   return t;
 }();
 
+// The bit of a 0x88 square in Position::pawns.
+constexpr std::uint64_t squareBit(int s) { return std::uint64_t{1} << ((s + (s & 7)) >> 1); }
+// The 0x88 square of bit i.
+constexpr int bitSquare(int i) { return i + (i & ~7); }
+
 // Rank counted from the colour's own back rank; 0 off the board.
 inline constexpr std::array<std::array<std::int32_t, 128>, 2> RelativeRank = [] {
   std::array<std::array<std::int32_t, 128>, 2> t{};
@@ -360,9 +369,11 @@ void resetPosition(Position& pos);
 bool setupFen(Position& pos, const char* text);
 // The key from scratch.
 std::uint64_t computeKey(const Position& pos);
+// The pawn squares of both colours, from the lists.
+std::array<std::uint64_t, 2> computePawns(const Position& pos);
 // Material of both colours without kings, from the board.
 std::int32_t boardMaterial(const Position& pos);
-// Board against lists, key and material against their from-scratch values;
+// Board against lists, key, pawn squares and material against their from-scratch values;
 // for tests and debug asserts.
 bool positionIsConsistent(const Position& pos);
 

@@ -64,7 +64,8 @@ int quiesce(Position& pos, SearchState& s, int alpha, int beta) {
     if (listBegin(s, ply) == listEnd(s, ply)) return ply - MATE_SCORE;
     scoreMoves(pos, s, 0);
   } else {
-    setListEnd(s, ply, generateCaptures(pos, listBegin(s, ply)));
+    // The maps of step 6 are current.
+    setListEnd(s, ply, generateCapturesFromMaps(pos, s.eval.currentAttackMap[pos.side], listBegin(s, ply)));
     scoreCaptures(pos, s);
   }
   // Best first; a cutoff returns the cutting score.

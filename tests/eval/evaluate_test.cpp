@@ -1,5 +1,7 @@
 // Whole-evaluation scores: known positions, the draw rule, the phase blend
 // and colour symmetry.
+#include <vector>
+
 #include "eval_helpers.h"
 #include "positions.h"
 
@@ -161,6 +163,67 @@ TEST(Evaluate, SideToMoveOnlyTurnsTheSign) {
     const int score = evalFen(fen);
     EXPECT_EQ(evalFen(other.c_str()), -score) << fen;
   }
+}
+
+// Everything evaluate leaves behind: score, sums, counters and map bytes.
+struct EvalState {
+  int score;
+  std::array<std::int32_t, 2> mg, eg;
+  std::array<std::int32_t, 2> pawns, pieces;
+  std::array<std::array<std::int16_t, 10>, 2> files;
+  std::array<std::array<std::uint8_t, 128>, 2> maps;
+  bool operator==(const EvalState&) const = default;
+};
+
+EvalState evalState(const Position& pos, EvalData& ev) {
+  EvalState st{};
+  st.score = evaluate(pos, ev);
+  st.mg = ev.mgScore;
+  st.eg = ev.egScore;
+  st.pawns = ev.pawnCount;
+  st.pieces = ev.pieceCount;
+  st.files = ev.pawnsOnFile;
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int s = 0; s < 128; ++s) st.maps[c][s] = ev.currentAttackMap[c][s];
+  return st;
+}
+
+// Kept state (the pawn table, filled along the way by other pawn
+// placements, and make's incremental values) against an evaluation from
+// nothing, at every node of pseudo-random games.
+TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
+  Position& pos = testEngine().pos;
+  EvalData& ev = testEval();
+  const char* fens[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", KIWIPETE,
+                        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+                        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "8/P1k5/8/3pP3/8/8/1p4K1/8 w - d6 0 1"};
+  std::uint32_t seed = 12345;
+  int nodes = 0;
+  std::vector<MoveEntry> list(MAX_MOVES_PER_PLY);
+  for (const char* fen : fens) {
+    for (int game = 0; game < 12; ++game) {
+      ASSERT_TRUE(load(fen));
+      for (int ply = 0; ply < 40; ++ply) {
+        const EvalState warm = evalState(pos, ev);
+        ev.pawnTable[pawnTableIndex(pos.pawns)].filled = false;
+        ASSERT_EQ(evalState(pos, ev), warm) << fen << " ply " << ply;
+        ASSERT_EQ(pos.material, boardMaterial(pos)) << fen << " ply " << ply;
+        ASSERT_TRUE(positionIsConsistent(pos)) << fen << " ply " << ply;
+        ++nodes;
+        const MoveEntry* end = generateMoves(pos, list.data());
+        std::vector<Move> legal;
+        for (const MoveEntry* e = list.data(); e != end; ++e) {
+          makeMove(pos, e->move);
+          if (!kingInCheck(pos, pos.xside)) legal.push_back(e->move);
+          unmakeMove(pos, e->move);
+        }
+        if (legal.empty()) break;
+        seed = seed * 1664525u + 1013904223u;
+        makeMove(pos, legal[(seed >> 8) % legal.size()]);
+      }
+    }
+  }
+  EXPECT_GT(nodes, 1500);
 }
 
 TEST(Evaluate, BlackKingOnB8IsWorthOneLess) {

@@ -119,3 +119,41 @@ TEST(Attack, Samples) {
 }
 
 }  // namespace
+
+// The quiescence capture list, which skips piece kinds by the attack map,
+// is the full capture list, in the same order, at every node of
+// pseudo-random games.
+TEST(Generate, CapturesFromMapsAlongRandomGames) {
+  const char* fens[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+                        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"};
+  EvalData& ev = testEval();
+  std::vector<MoveEntry> list(MAX_MOVES_PER_PLY);
+  std::uint32_t seed = 2024;
+  int withCaptures = 0;
+  for (const char* fen : fens) {
+    for (int game = 0; game < 10; ++game) {
+      Position& pos = loadFen(fen);
+      for (int ply = 0; ply < 40; ++ply) {
+        evaluate(pos, ev);
+        const std::vector<Move> all = generatedMoves(pos, generateCaptures);
+        const MoveEntry* end = generateCapturesFromMaps(pos, ev.currentAttackMap[pos.side], list.data());
+        std::vector<Move> fromMaps;
+        for (const MoveEntry* e = list.data(); e != end; ++e) fromMaps.push_back(e->move);
+        ASSERT_EQ(fromMaps, all) << fen << " ply " << ply;
+        withCaptures += !all.empty();
+        std::vector<Move> legal;
+        for (const Move m : generatedMoves(pos, generateMoves)) {
+          makeMove(pos, m);
+          if (!kingInCheck(pos, pos.xside)) legal.push_back(m);
+          unmakeMove(pos, m);
+        }
+        if (legal.empty()) break;
+        seed = seed * 1664525u + 1013904223u;
+        makeMove(pos, legal[(seed >> 8) % legal.size()]);
+      }
+    }
+  }
+  EXPECT_GT(withCaptures, 500);
+}
