@@ -83,7 +83,10 @@ def reference_move(referee, moves):
 def hinted_move(adapter, legal):
     """The move Tarnic ponders on, from polyglot's "Hint: <SAN>", when its target names one legal move."""
     adapter.send("hint")
-    line = adapter.read_until(lambda l: l.startswith("Hint:"), 5)[-1]
+    try:
+        line = adapter.read_until(lambda l: l.startswith("Hint:"), 1)[-1]
+    except TimeoutError:
+        return None  # no ponder move after the last answer: polyglot has no hint to give
     san = line.split()[1].rstrip("+#") if len(line.split()) > 1 else ""
     if san.startswith("O-O"):
         return None
