@@ -34,18 +34,38 @@ void addCastling(const Position& pos, MoveEntry*& out) {
     add(out, king, king - 2, MOVE_CASTLE);
 }
 
-void addSliderMoves(const Position& pos, MoveEntry*& out, int code, int opponent, bool capturesOnly) {
+// One ray of a slider; a constant step folds into the addressing.
+template <int Step, bool CapturesOnly>
+inline void addRay(const Board& board, MoveEntry*& out, int s, int opponent) {
+  int t = s + Step;
+  for (; board[t] == EMPTY; t += Step)
+    if (!CapturesOnly) add(out, s, t, 0);
+  if (colourOf(board[t]) == opponent) add(out, s, t, MOVE_CAPTURE);
+}
+
+// The rays in the order of the kind's direction list, so the move order is
+// that of a walk over PieceDirections.
+template <int Kind, bool CapturesOnly>
+void addSliderMoves(const Position& pos, MoveEntry*& out, int opponent) {
   const Board& board = pos.board;
-  const std::int32_t* dirs = PieceDirections[code];
-  for (int s = firstOfList(pos, code); s < LIST_END; s = pos.lists[s].next) {
-    for (const std::int32_t* d = dirs; *d; ++d) {
-      int t = s + *d;
-      for (; board[t] == EMPTY; t += *d)
-        if (!capturesOnly) add(out, s, t, 0);
-      if (colourOf(board[t]) == opponent) add(out, s, t, MOVE_CAPTURE);
+  for (int s = firstOfList(pos, pieceCode(pos.side, Kind)); s < LIST_END; s = pos.lists[s].next) {
+    if constexpr (Kind != BISHOP) {
+      addRay<-1, CapturesOnly>(board, out, s, opponent);
+      addRay<1, CapturesOnly>(board, out, s, opponent);
+      addRay<16, CapturesOnly>(board, out, s, opponent);
+      addRay<-16, CapturesOnly>(board, out, s, opponent);
+    }
+    if constexpr (Kind != ROOK) {
+      addRay<15, CapturesOnly>(board, out, s, opponent);
+      addRay<17, CapturesOnly>(board, out, s, opponent);
+      addRay<-15, CapturesOnly>(board, out, s, opponent);
+      addRay<-17, CapturesOnly>(board, out, s, opponent);
     }
   }
 }
+static_assert(RookDirections == std::array<std::int32_t, 5>{-1, 1, 16, -16, 0} &&
+              BishopDirections == std::array<std::int32_t, 5>{15, 17, -15, -17, 0} &&
+              QueenDirections == std::array<std::int32_t, 9>{-1, 1, 16, -16, 15, 17, -15, -17, 0});
 
 }  // namespace
 
@@ -55,7 +75,7 @@ MoveEntry* generateMoves(const Position& pos, MoveEntry* out) {
   const int opponent = pos.xside;
 
   const int king = kingSquare(pos, side);
-  for (const std::int32_t* d = KingDirections.data(); *d; ++d) addStep(board, out, king, king + *d, opponent);
+  for (int i = 0; i < 8; ++i) addStep(board, out, king, king + KingDirections[i], opponent);
   if (side == WHITE)
     addCastling<WHITE>(pos, out);
   else
@@ -65,38 +85,47 @@ MoveEntry* generateMoves(const Position& pos, MoveEntry* out) {
 
   const int knight = pieceCode(side, KNIGHT);
   for (int s = firstOfList(pos, knight); s < LIST_END; s = pos.lists[s].next)
-    for (const std::int32_t* d = KnightOffsets.data(); *d; ++d) addStep(board, out, s, s + *d, opponent);
+    for (int i = 0; i < 8; ++i) addStep(board, out, s, s + KnightOffsets[i], opponent);
 
-  addSliderMoves(pos, out, pieceCode(side, BISHOP), opponent, false);
-  addSliderMoves(pos, out, pieceCode(side, ROOK), opponent, false);
-  addSliderMoves(pos, out, pieceCode(side, QUEEN), opponent, false);
+  addSliderMoves<BISHOP, false>(pos, out, opponent);
+  addSliderMoves<ROOK, false>(pos, out, opponent);
+  addSliderMoves<QUEEN, false>(pos, out, opponent);
 
   return out;
 }
 
 namespace {
 
-// The capture set; slider kinds whose class bit is not in targets are not
-// scanned (the caller knows they can capture nothing).
+// The capture set; piece kinds whose class bit is not in targets are not
+// looked at (the caller knows they attack no enemy piece). Pawns may still
+// capture en passant or promote without a capture.
 MoveEntry* captures(const Position& pos, int targets, MoveEntry* out) {
   const Board& board = pos.board;
   const int side = pos.side;
   const int opponent = pos.xside;
 
-  const int king = kingSquare(pos, side);
-  for (const std::int32_t* d = KingDirections.data(); *d; ++d)
-    if (colourOf(board[king + *d]) == opponent) add(out, king, king + *d, MOVE_CAPTURE);
+  if (targets & ATTACK_KING) {
+    const int king = kingSquare(pos, side);
+    for (int i = 0; i < 8; ++i)
+      if (colourOf(board[king + KingDirections[i]]) == opponent)
+        add(out, king, king + KingDirections[i], MOVE_CAPTURE);
+  }
 
-  const int knight = pieceCode(side, KNIGHT);
-  for (int s = firstOfList(pos, knight); s < LIST_END; s = pos.lists[s].next)
-    for (const std::int32_t* d = KnightOffsets.data(); *d; ++d)
-      if (colourOf(board[s + *d]) == opponent) add(out, s, s + *d, MOVE_CAPTURE);
+  if (targets & ATTACK_MINOR) {
+    const int knight = pieceCode(side, KNIGHT);
+    for (int s = firstOfList(pos, knight); s < LIST_END; s = pos.lists[s].next)
+      for (int i = 0; i < 8; ++i)
+        if (colourOf(board[s + KnightOffsets[i]]) == opponent)
+          add(out, s, s + KnightOffsets[i], MOVE_CAPTURE);
+  }
 
-  if (targets & ATTACK_MINOR) addSliderMoves(pos, out, pieceCode(side, BISHOP), opponent, true);
-  if (targets & ATTACK_ROOK) addSliderMoves(pos, out, pieceCode(side, ROOK), opponent, true);
-  if (targets & ATTACK_QUEEN) addSliderMoves(pos, out, pieceCode(side, QUEEN), opponent, true);
+  if (targets & ATTACK_MINOR) addSliderMoves<BISHOP, true>(pos, out, opponent);
+  if (targets & ATTACK_ROOK) addSliderMoves<ROOK, true>(pos, out, opponent);
+  if (targets & ATTACK_QUEEN) addSliderMoves<QUEEN, true>(pos, out, opponent);
 
-  addPawnMoves<PawnMoves::Captures>(pos, out, nullptr);
+  constexpr std::array<std::uint64_t, 2> SeventhRank = {0x00FF000000000000ULL, 0xFF00ULL};
+  if ((targets & ATTACK_PAWN) || pos.epSquare != EP_NONE || (pos.pawns[side] & SeventhRank[side]))
+    addPawnMoves<PawnMoves::Captures>(pos, out, nullptr);
 
   return out;
 }
@@ -104,7 +133,7 @@ MoveEntry* captures(const Position& pos, int targets, MoveEntry* out) {
 }  // namespace
 
 MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
-  return captures(pos, ATTACK_MINOR | ATTACK_ROOK | ATTACK_QUEEN, out);
+  return captures(pos, ATTACK_PAWN | ATTACK_MINOR | ATTACK_ROOK | ATTACK_QUEEN | ATTACK_KING, out);
 }
 
 MoveEntry* generateCapturesFromMaps(const Position& pos, const std::uint8_t* ownAttacks, MoveEntry* out) {

@@ -4,20 +4,22 @@
 bool isAttacked(const Position& pos, int square, int colour) {
   const Board& board = pos.board;
   const int knight = pieceCode(colour, KNIGHT);
-  for (const std::int32_t* d = KnightOffsets.data(); *d; ++d)
-    if (board[square + *d] == knight) return true;
+  for (int i = 0; i < 8; ++i)
+    if (board[square + KnightOffsets[i]] == knight) return true;
 
   const int rook = pieceCode(colour, ROOK);
   const int queen = pieceCode(colour, QUEEN);
-  for (const std::int32_t* d = RookDirections.data(); *d; ++d) {
-    int s = square + *d;
-    while (board[s] == EMPTY) s += *d;
+  for (int i = 0; i < 4; ++i) {
+    const int d = RookDirections[i];
+    int s = square + d;
+    while (board[s] == EMPTY) s += d;
     if (board[s] == rook || board[s] == queen) return true;
   }
   const int bishop = pieceCode(colour, BISHOP);
-  for (const std::int32_t* d = BishopDirections.data(); *d; ++d) {
-    int s = square + *d;
-    while (board[s] == EMPTY) s += *d;
+  for (int i = 0; i < 4; ++i) {
+    const int d = BishopDirections[i];
+    int s = square + d;
+    while (board[s] == EMPTY) s += d;
     if (board[s] == bishop || board[s] == queen) return true;
   }
 
