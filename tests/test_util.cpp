@@ -46,6 +46,19 @@ std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency) {
   return total;
 }
 
+bool playRandomLegalMove(Position& pos, std::uint32_t& seed) {
+  std::vector<Move> legal;
+  for (const Move m : generatedMoves(pos, generateMoves)) {
+    makeMove(pos, m);
+    if (!kingInCheck(pos, pos.xside)) legal.push_back(m);
+    unmakeMove(pos, m);
+  }
+  if (legal.empty()) return false;
+  seed = seed * 1664525u + 1013904223u;
+  makeMove(pos, legal[(seed >> 8) % legal.size()]);
+  return true;
+}
+
 std::vector<Move> generatedMoves(const Position& pos, Generator gen) {
   static MoveList list;  // static: one list is all a test needs at a time
   std::vector<Move> out;

@@ -26,6 +26,9 @@ Position& loadFen(const char* fen);
 // Leaf count of the legal move tree (a move is legal when it does not leave
 // the mover's king attacked); optionally checks the position after each move.
 std::uint64_t legalWalk(Position& pos, int depth, bool checkConsistency = false);
+// Plays a pseudo-random legal move (seed is a linear congruential state,
+// advanced); false, with nothing played, when there is none.
+bool playRandomLegalMove(Position& pos, std::uint32_t& seed);
 // The moves a generator produces in the position, in order.
 using Generator = MoveEntry* (*)(const Position&, MoveEntry*);
 std::vector<Move> generatedMoves(const Position& pos, Generator gen);

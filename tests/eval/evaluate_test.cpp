@@ -199,7 +199,6 @@ TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
                         "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "8/P1k5/8/3pP3/8/8/1p4K1/8 w - d6 0 1"};
   std::uint32_t seed = 12345;
   int nodes = 0;
-  std::vector<MoveEntry> list(MAX_MOVES_PER_PLY);
   for (const char* fen : fens) {
     for (int game = 0; game < 12; ++game) {
       ASSERT_TRUE(load(fen));
@@ -210,16 +209,7 @@ TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
         ASSERT_EQ(pos.material, boardMaterial(pos)) << fen << " ply " << ply;
         ASSERT_TRUE(positionIsConsistent(pos)) << fen << " ply " << ply;
         ++nodes;
-        const MoveEntry* end = generateMoves(pos, list.data());
-        std::vector<Move> legal;
-        for (const MoveEntry* e = list.data(); e != end; ++e) {
-          makeMove(pos, e->move);
-          if (!kingInCheck(pos, pos.xside)) legal.push_back(e->move);
-          unmakeMove(pos, e->move);
-        }
-        if (legal.empty()) break;
-        seed = seed * 1664525u + 1013904223u;
-        makeMove(pos, legal[(seed >> 8) % legal.size()]);
+        if (!playRandomLegalMove(pos, seed)) break;
       }
     }
   }

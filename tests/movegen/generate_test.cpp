@@ -143,15 +143,7 @@ TEST(Generate, CapturesFromMapsAlongRandomGames) {
         for (const MoveEntry* e = list.data(); e != end; ++e) fromMaps.push_back(e->move);
         ASSERT_EQ(fromMaps, all) << fen << " ply " << ply;
         withCaptures += !all.empty();
-        std::vector<Move> legal;
-        for (const Move m : generatedMoves(pos, generateMoves)) {
-          makeMove(pos, m);
-          if (!kingInCheck(pos, pos.xside)) legal.push_back(m);
-          unmakeMove(pos, m);
-        }
-        if (legal.empty()) break;
-        seed = seed * 1664525u + 1013904223u;
-        makeMove(pos, legal[(seed >> 8) % legal.size()]);
+        if (!playRandomLegalMove(pos, seed)) break;
       }
     }
   }
