@@ -13,10 +13,13 @@ Example:
   tools/play_games.py --games 4 --time 10 --inc 0.1
   tools/play_games.py --games 200 --opponent stockfish --opponent glaurung --pgn games.pgn
   tools/play_games.py --games 100 --ponder --opponent stockfish --opponent glaurung
+  tools/play_games.py --games 200 --opponent-engine /tmp/tarnic-old --random-plies 6
 """
 
 import argparse
+import math
 import os
+import random
 import select
 import subprocess
 import sys
@@ -309,6 +312,35 @@ def pgn(game_no, white, black, result, reason, moves, time_control):
     return header + "\n".join(lines) + "\n\n"
 
 
+def random_opening(referee, seed, plies):
+    """A line of pseudo-random legal moves, the same for a given seed."""
+    rng = random.Random(seed)
+    moves = []
+    for _ in range(plies):
+        legal = sorted(referee.legal_moves(moves))
+        if not legal:
+            break
+        moves.append(rng.choice(legal))
+    return " ".join(moves)
+
+
+def score_summary(score):
+    """The score fraction, its 95 % margin and the Elo difference they mean."""
+    total = sum(score.values())
+    points = score["win"] + 0.5 * score["draw"]
+    mean = points / total
+    variance = (score["win"] * (1 - mean) ** 2 + score["draw"] * (0.5 - mean) ** 2 +
+                score["loss"] * mean ** 2) / total
+    margin = 1.96 * math.sqrt(variance / total)
+
+    def elo(x):
+        x = min(max(x, 1e-6), 1 - 1e-6)
+        return -400 * math.log10(1 / x - 1)
+
+    return (f"score {100 * mean:.1f} % +- {100 * margin:.1f} % (95 %), "
+            f"Elo {elo(mean):+.0f} [{elo(mean - margin):+.0f}, {elo(mean + margin):+.0f}]")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--engine", default=os.path.join(os.path.dirname(__file__), "..", "build", "tarnic"))
@@ -316,12 +348,20 @@ def main():
     parser.add_argument("--time", type=float, default=10.0, help="base time per side, seconds")
     parser.add_argument("--inc", type=float, default=0.1, help="increment per move, seconds")
     parser.add_argument("--opponent", action="append", choices=sorted(OPPONENTS), help="may be repeated")
+    parser.add_argument("--opponent-engine", action="append", default=[], metavar="PATH",
+                        help="another UCI engine (such as an older Tarnic), by path; may be repeated")
+    parser.add_argument("--random-plies", type=int, default=0,
+                        help="open each pair of games with this many pseudo-random legal plies")
     parser.add_argument("--pgn", help="write the games to this file")
     parser.add_argument("--first", type=int, default=1, help="number of the first game (for parallel runs)")
     parser.add_argument("--ponder", action="store_true", help="let Tarnic think on the opponent's time")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
-    opponents = args.opponent or ["stockfish"]
+    opponents = args.opponent or ([] if args.opponent_engine else ["stockfish"])
+    for path in args.opponent_engine:
+        name = os.path.basename(path)
+        OPPONENTS[name] = ([os.path.abspath(path)], [("Hash", "16")])
+        opponents.append(name)
     missing = sorted({c[0] for c in [[STOCKFISH]] + [OPPONENTS[o][0] for o in opponents] if not os.access(c[0], os.X_OK)})
     if missing:
         # CI installs every peer, so there a missing one is a failure; elsewhere the games are skipped.
@@ -341,7 +381,11 @@ def main():
             opponent = opponents[game % len(opponents)]
             # Each opening is played with both colours against each opponent.
             tarnic_white = (game // len(opponents)) % 2 == 0
-            opening = OPENINGS[(game // (2 * len(opponents))) % len(OPENINGS)]
+            pair = game // (2 * len(opponents))
+            if args.random_plies:
+                opening = random_opening(referee, pair, args.random_plies)
+            else:
+                opening = OPENINGS[pair % len(OPENINGS)]
             result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
                                                      args.inc, referee, args.verbose, args.ponder)
             white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
@@ -365,6 +409,8 @@ def main():
     total = sum(score.values())
     points = score["win"] + 0.5 * score["draw"]
     print(f"Tarnic: +{score['win']} ={score['draw']} -{score['loss']} ({points}/{total})")
+    if total:
+        print(score_summary(score))
     if args.ponder:
         print(f"ponder: {PONDER_STATS['hits']} hits, {PONDER_STATS['misses']} misses")
     for fault in faults:
