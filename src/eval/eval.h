@@ -35,7 +35,7 @@ constexpr int attackClassIndex(std::uint8_t x) {
 
 // Records one attack of class bit x; a table read instead of the
 // arithmetic, since x is a constant at every call.
-inline void recordAttack(std::uint8_t* map, int square, std::uint8_t x) {
+inline void recordAttack(std::uint8_t* map, std::ptrdiff_t square, std::uint8_t x) {
   map[square] = AttackStep[attackClassIndex(x)][map[square]];
 }
 

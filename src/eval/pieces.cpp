@@ -24,32 +24,34 @@ constexpr int stepsTaken(int d) {
 static_assert(stepsTaken<15>(45) == 3 && stepsTaken<-17>(-34) == 2 && stepsTaken<-1>(-5) == 5 &&
               stepsTaken<-16>(-48) == 3 && stepsTaken<17>(17) == 1);
 
-// Marks the ray from s along Step up to and including the first occupied
-// (or border) index; returns the number of empty squares passed. A constant
-// step lets the square count come from the distance travelled.
+// Marks the ray from the piece (board and map point at its square) along
+// Step up to and including the first occupied (or border) index; returns
+// the number of empty squares passed. A constant step lets the square count
+// come from the distance travelled.
 template <int Step>
-inline int scanRay(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
-  int t = s + Step;
+inline int scanRay(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bit) {
+  std::ptrdiff_t t = Step;
   while (board[t] == EMPTY) {
     recordAttack(map, t, bit);
     t += Step;
   }
   recordAttack(map, t, bit);
-  return stepsTaken<Step>(t - s) - 1;
+  return stepsTaken<Step>(static_cast<int>(t)) - 1;
 }
 
-inline int scanDiagonals(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
-  return scanRay<15>(board, map, s, bit) + scanRay<17>(board, map, s, bit) +
-         scanRay<-15>(board, map, s, bit) + scanRay<-17>(board, map, s, bit);
+inline int scanDiagonals(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bit) {
+  return scanRay<15>(board, map, bit) + scanRay<17>(board, map, bit) + scanRay<-15>(board, map, bit) +
+         scanRay<-17>(board, map, bit);
 }
-inline int scanLines(const Board& board, std::uint8_t* map, int s, std::uint8_t bit) {
-  return scanRay<-1>(board, map, s, bit) + scanRay<1>(board, map, s, bit) + scanRay<16>(board, map, s, bit) +
-         scanRay<-16>(board, map, s, bit);
+inline int scanLines(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bit) {
+  return scanRay<-1>(board, map, bit) + scanRay<1>(board, map, bit) + scanRay<16>(board, map, bit) +
+         scanRay<-16>(board, map, bit);
 }
 
 // Inlined twice, so that each copy works with a constant colour.
 [[gnu::always_inline]] inline void evalColour(const Position& pos, EvalData& ev, int c) {
   std::uint8_t* map = ev.currentAttackMap[c];
+  const std::uint8_t* board = pos.board.origin();
   const int enemyKing = kingSquare(pos, c ^ 1);
   std::int32_t t = 0;
 
@@ -57,13 +59,14 @@ inline int scanLines(const Board& board, std::uint8_t* map, int s, std::uint8_t 
     ev.knightCount[c] += 1;
     t += KindValue[KNIGHT] + KnightSquare[c][s];
     if (map[s] & ATTACK_PAWN) t += KnightOutpost[c][s];
-    for (int i = 0; i < 8; ++i) recordAttack(map, s + KnightOffsets[i], ATTACK_MINOR);
+    std::uint8_t* at = map + s;
+    for (int i = 0; i < 8; ++i) recordAttack(at, KnightOffsets[i], ATTACK_MINOR);
   }
 
   for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
     ev.bishopCount[c] += 1;
     t += KindValue[BISHOP] + BishopSquare[c][s];
-    t += BishopMobility[scanDiagonals(pos.board, map, s, ATTACK_MINOR)];
+    t += BishopMobility[scanDiagonals(board + s, map + s, ATTACK_MINOR)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
@@ -78,20 +81,21 @@ inline int scanLines(const Board& board, std::uint8_t* map, int s, std::uint8_t 
       t += 5;
       if (ev.pawnsOnFile[c ^ 1][file] == 0) t += 10;
     }
-    t += RookMobility[scanLines(pos.board, map, s, ATTACK_ROOK)];
+    t += RookMobility[scanLines(board + s, map + s, ATTACK_ROOK)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
     ev.queenCount[c] += 1;
     t += KindValue[QUEEN] + QueenSquare[c][s];
-    scanLines(pos.board, map, s, ATTACK_QUEEN);  // the queen's scans count nothing
-    scanDiagonals(pos.board, map, s, ATTACK_QUEEN);
+    scanLines(board + s, map + s, ATTACK_QUEEN);  // the queen's scans count nothing
+    scanDiagonals(board + s, map + s, ATTACK_QUEEN);
   }
 
   const int k = kingSquare(pos, c);
   ev.mgScore[c] += KindValue[KING] + KingSquareMg[c][k];
   ev.egScore[c] += KindValue[KING] + KingSquareEg[c][k];
-  for (int i = 0; i < 8; ++i) recordAttack(map, k + KingDirections[i], ATTACK_KING);
+  std::uint8_t* around = map + k;
+  for (int i = 0; i < 8; ++i) recordAttack(around, KingDirections[i], ATTACK_KING);
 
   if (ev.bishopCount[c] > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
 

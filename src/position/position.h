@@ -126,6 +126,8 @@ struct Board {
   // Through a base at index 0, so that the offset folds into the address.
   std::uint8_t& operator[](int s) { return (cells.data() + 64)[s]; }
   std::uint8_t operator[](int s) const { return (cells.data() + 64)[s]; }
+  // The cell of index 0, for scans that step a pointer.
+  const std::uint8_t* origin() const { return cells.data() + 64; }
   bool operator==(const Board&) const = default;
 };
 
