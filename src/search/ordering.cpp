@@ -14,12 +14,14 @@ inline int victimValue(const Position& pos, Move m) {
 
 }  // namespace
 
-void scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
+MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
   const int ply = pos.searchPly;
   const Killers& rec = s.killers[ply];
   const auto& history = s.history[pos.side];
   // The ratio is taken in 64 bits: history times 1000 outgrows 32 bits in long searches.
   const std::int64_t divisor = static_cast<std::int64_t>(s.historyMax) + 1;
+  MoveEntry* first = nullptr;
+  std::int32_t firstScore = -1;
   for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
     const Move m = e->move;
     if (m == hashMove) {
@@ -40,14 +42,23 @@ void scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
     } else if (m == rec.killer2) {
       e->score = ORDER_KILLER_2;
     } else {
+      // Most history entries are empty; they need no division.
       const std::int64_t h = history[moveOrigin(m)][moveTarget(m)];
-      e->score = static_cast<std::int32_t>(h * ORDER_HISTORY_SCALE / divisor);
+      e->score = h == 0 ? 0 : static_cast<std::int32_t>(h * ORDER_HISTORY_SCALE / divisor);
+    }
+    // Strictly greater, as in pickMove.
+    if (e->score > firstScore) {
+      firstScore = e->score;
+      first = e;
     }
   }
+  return first;
 }
 
-void scoreCaptures(const Position& pos, SearchState& s) {
+MoveEntry* scoreCaptures(const Position& pos, SearchState& s) {
   const int ply = pos.searchPly;
+  MoveEntry* first = nullptr;
+  std::int32_t firstScore = -1;
   for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
     const Move m = e->move;
     if (m & MOVE_CAPTURE) {
@@ -58,7 +69,12 @@ void scoreCaptures(const Position& pos, SearchState& s) {
     } else {
       e->score = 0;  // a quiet queen promotion, after the captures
     }
+    if (e->score > firstScore) {
+      firstScore = e->score;
+      first = e;
+    }
   }
+  return first;
 }
 
 Move pickMove(SearchState& s, int ply) {

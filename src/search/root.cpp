@@ -44,11 +44,11 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
   s.pvLength[0] = 0;
   evaluate(pos, s.eval);
   setListEnd(s, 0, generateMoves(pos, listBegin(s, 0)));
-  scoreMoves(pos, s, s.pvTable[0][0]);
+  MoveEntry* first = scoreMoves(pos, s, s.pvTable[0][0]);
 
   // Every legal move, the first with the full window.
   int best = -MATE_SCORE;
-  while (const Move m = pickMove(s, 0)) {
+  while (const Move m = pickMove(s, 0, first)) {
     makeMove(pos, m);
     if (kingInCheck(pos, pos.xside)) {
       unmakeMove(pos, m);

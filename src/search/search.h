@@ -152,9 +152,21 @@ inline void setListEnd(SearchState& s, int p, const MoveEntry* end) {
 // Move ordering
 // ---------------------------------------------------------------------------
 
-void scoreMoves(const Position& pos, SearchState& s, Move hashMove);
-void scoreCaptures(const Position& pos, SearchState& s);
+// The scoring passes return the entry pickMove would take first (nullptr
+// when none can be taken), found on the way, so the first pick needs no scan.
+MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove);
+MoveEntry* scoreCaptures(const Position& pos, SearchState& s);
+// The best entry not yet searched (score above -1, ties to the first); 0
+// when there is none. The entry is marked searched.
 Move pickMove(SearchState& s, int ply);
+// Takes first if it is set (clearing it), else picks as pickMove.
+inline Move pickMove(SearchState& s, int ply, MoveEntry*& first) {
+  if (first == nullptr) return pickMove(s, ply);
+  MoveEntry* e = first;
+  first = nullptr;
+  e->score = -1;
+  return e->move;
+}
 void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int depth);
 void clearHistory(SearchState& s);
 void updatePv(SearchState& s, int ply, Move m);
