@@ -63,7 +63,9 @@ struct PawnEntry {
       fileDanger;  // king danger of the pawnless files at and beside a file
 };
 
-constexpr int PAWN_TABLE_BITS = 12;
+// 2048 entries (about 0.9 MB): 4096 save a few refills but search slower,
+// the table no longer fitting the caches.
+constexpr int PAWN_TABLE_BITS = 11;
 inline std::size_t pawnTableIndex(const std::array<std::uint64_t, 2>& pawns) {
   return (pawns[WHITE] * 0x9E3779B97F4A7C15ULL ^ pawns[BLACK] * 0xC2B2AE3D27D4EB4FULL) >>
          (64 - PAWN_TABLE_BITS);
