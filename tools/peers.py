@@ -10,6 +10,7 @@ time per move ("st"), with their thinking output read for the nodes; they
 may stop an iteration early, which the rate allows for.
 
 Usage: tools/peers.py [--engine build/tarnic] [--seconds 3] [--engines stockfish,glaurung,...]
+                      [--extra tarnic-pgo=build-pgo/tarnic ...]
 Engines not installed are left out of the table.
 """
 
@@ -130,10 +131,17 @@ def main():
     parser.add_argument("--engine", default=os.path.join(os.path.dirname(__file__), "..", "build", "tarnic"))
     parser.add_argument("--seconds", type=float, default=3.0, help="search time per position")
     parser.add_argument("--engines", default=",".join(p[0] for p in PEERS), help="peers to run, by name")
+    parser.add_argument("--extra", action="append", default=[], metavar="NAME=PATH",
+                        help="another UCI build to measure in the same run (such as build-pgo/tarnic)")
     args = parser.parse_args()
 
     wanted = set(args.engines.split(",")) if args.engines else set()
     runs = [("tarnic", [os.path.abspath(args.engine)], "uci")]
+    for extra in args.extra:
+        name, _, path = extra.partition("=")
+        if not path:
+            parser.error(f"--extra wants NAME=PATH, not {extra}")
+        runs.append((name, [os.path.abspath(path)], "uci"))
     runs += [p for p in PEERS if p[0] in wanted and shutil.which(p[1][0])]
     if any(p[2] == "xboard" for p in runs) and args.seconds < 1:
         print("note: xboard engines are given whole seconds per move (st), at least 1", file=sys.stderr)
@@ -154,10 +162,14 @@ def main():
     for name, nodes, nps in sorted(results, key=lambda r: -r[2]):
         ratio = nps / tarnic_nps if tarnic_nps else 0.0
         print(f"{name:<10} {nodes:>12} {nps:>12,.0f} {ratio:>10.2f}")
-    peers = [r for r in results if r[0] != "tarnic"]
+    extras = {extra.partition("=")[0] for extra in args.extra}
+    peers = [r for r in results if r[0] != "tarnic" and r[0] not in extras]
     if peers and tarnic_nps:
         fastest = max(peers, key=lambda r: r[2])
         print(f"tarnic / fastest peer ({fastest[0]}): {tarnic_nps / fastest[2]:.2f}")
+        for name, _, nps in results:
+            if name in extras:
+                print(f"{name} / fastest peer ({fastest[0]}): {nps / fastest[2]:.2f}")
     return 0
 
 
