@@ -18,6 +18,7 @@ import argparse
 import os
 import re
 import shutil
+import statistics
 import subprocess
 import sys
 import time
@@ -131,6 +132,8 @@ def main():
     parser.add_argument("--engine", default=os.path.join(os.path.dirname(__file__), "..", "build", "tarnic"))
     parser.add_argument("--seconds", type=float, default=3.0, help="search time per position")
     parser.add_argument("--engines", default=",".join(p[0] for p in PEERS), help="peers to run, by name")
+    parser.add_argument("--rounds", type=int, default=1,
+                        help="measure every engine this many times, in turn, and keep the median rate")
     parser.add_argument("--extra", action="append", default=[], metavar="NAME=PATH",
                         help="another UCI build to measure in the same run (such as build-pgo/tarnic)")
     args = parser.parse_args()
@@ -146,18 +149,25 @@ def main():
     if any(p[2] == "xboard" for p in runs) and args.seconds < 1:
         print("note: xboard engines are given whole seconds per move (st), at least 1", file=sys.stderr)
 
-    results = []
-    for name, command, protocol in runs:
-        try:
-            nodes, elapsed = (uci_run if protocol == "uci" else xboard_run)(command, args.seconds)
-        except RuntimeError as err:
-            print(f"{name}: {err}", file=sys.stderr)
-            continue
-        results.append((name, nodes, nodes / elapsed if elapsed > 0 else 0.0))
-        print(f"{name}: {nodes} nodes in {elapsed:.1f} s", file=sys.stderr, flush=True)
+    # Rounds alternate the engines, so that a slow spell of a shared machine
+    # touches them all alike; the median of the rounds is kept.
+    rates = {name: [] for name, _, _ in runs}
+    totals = {}
+    for _ in range(args.rounds):
+        for name, command, protocol in runs:
+            try:
+                nodes, elapsed = (uci_run if protocol == "uci" else xboard_run)(command, args.seconds)
+            except RuntimeError as err:
+                print(f"{name}: {err}", file=sys.stderr)
+                continue
+            rates[name].append(nodes / elapsed if elapsed > 0 else 0.0)
+            totals[name] = nodes
+            print(f"{name}: {nodes} nodes in {elapsed:.1f} s", file=sys.stderr, flush=True)
+    results = [(name, totals[name], statistics.median(rates[name])) for name, _, _ in runs if rates[name]]
 
     tarnic_nps = next((nps for name, _, nps in results if name == "tarnic"), 0.0)
-    print(f"{len(BENCH_FENS)} positions, {args.seconds:g} s each, 1 thread, 16 MB hash")
+    print(f"{len(BENCH_FENS)} positions, {args.seconds:g} s each, 1 thread, 16 MB hash"
+          + (f", median of {args.rounds} rounds (nodes of the last)" if args.rounds > 1 else ""))
     print(f"{'engine':<10} {'nodes':>12} {'nodes/s':>12} {'vs tarnic':>10}")
     for name, nodes, nps in sorted(results, key=lambda r: -r[2]):
         ratio = nps / tarnic_nps if tarnic_nps else 0.0
