@@ -12,6 +12,15 @@ inline int victimValue(const Position& pos, Move m) {
   return (m & MOVE_EN_PASSANT) ? 0 : PieceValue[pos.board[moveTarget(m)]];
 }
 
+// Keeps e if it beats the best so far: strictly greater, so that ties go to
+// the move generated first. The scoring passes and pickMove share the rule.
+inline void keepBest(MoveEntry* e, MoveEntry*& best, std::int32_t& bestScore) {
+  if (e->score > bestScore) {
+    bestScore = e->score;
+    best = e;
+  }
+}
+
 }  // namespace
 
 MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
@@ -46,11 +55,7 @@ MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
       const std::int64_t h = history[moveOrigin(m)][moveTarget(m)];
       e->score = h == 0 ? 0 : static_cast<std::int32_t>(h * ORDER_HISTORY_SCALE / divisor);
     }
-    // Strictly greater, as in pickMove.
-    if (e->score > firstScore) {
-      firstScore = e->score;
-      first = e;
-    }
+    keepBest(e, first, firstScore);
   }
   return first;
 }
@@ -69,10 +74,7 @@ MoveEntry* scoreCaptures(const Position& pos, SearchState& s) {
     } else {
       e->score = 0;  // a quiet queen promotion, after the captures
     }
-    if (e->score > firstScore) {
-      firstScore = e->score;
-      first = e;
-    }
+    keepBest(e, first, firstScore);
   }
   return first;
 }
@@ -80,13 +82,7 @@ MoveEntry* scoreCaptures(const Position& pos, SearchState& s) {
 Move pickMove(SearchState& s, int ply) {
   MoveEntry* best = nullptr;
   std::int32_t bestScore = -1;
-  // Strictly greater: ties go to the move generated first.
-  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
-    if (e->score > bestScore) {
-      bestScore = e->score;
-      best = e;
-    }
-  }
+  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) keepBest(e, best, bestScore);
   if (best == nullptr) return 0;
   best->score = -1;
   return best->move;
