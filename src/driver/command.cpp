@@ -155,8 +155,8 @@ bool initEngine(Position& pos, SearchState& s) {
 }
 
 int runEngine(Engine& e, int lineCount, const char* const* lines) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // every line reaches the interface at once
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (!initEngine(e.pos, e.search)) {
     std::printf("ERROR: Couldn't allocate memory for hash table\n");
     return 1;
@@ -171,6 +171,9 @@ int runEngine(Engine& e, int lineCount, const char* const* lines) {
     }
     return 0;
   }
+  static LineQueue queue;  // static: the reader thread may outlive this call
+  session.input.queue = &queue;
+  startInputReader(queue);
   for (;;) {
     if (!readLine(session)) return 1;
     if (!dispatchCommand(e)) return session.exitStatus;

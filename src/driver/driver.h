@@ -3,8 +3,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #include "position/position.h"
 #include "search/search.h"
@@ -21,19 +24,34 @@ constexpr int HASH_MIN_MB = 4;
 constexpr int HASH_MAX_MB = 128;
 constexpr int HASH_ADVERTISED_MB = 8;
 
-// Standard input, read straight from fd 0 into the buffer, never through a
-// stdio buffer, so that the waiting-input test sees every byte not yet used.
+// Lines of standard input, read by a thread of its own and taken by the
+// command loop (in order) or by a running search (only the lines that steer
+// it; the others wait for the command loop). Shared by the two threads:
+// every field is guarded by `lock`, except `version`, which the search reads
+// without it to skip a poll when nothing has arrived.
+struct LineQueue {
+  static constexpr int CAPACITY = 256;  // lines held before the reader waits for room
+  std::mutex lock;
+  std::condition_variable changed;  // a line or the end has arrived, or a line was taken
+  std::array<std::array<char, LINE_CAPACITY>, CAPACITY> lines{};
+  std::array<bool, CAPACITY> taken{};     // taken out of order by a search, dropped when reached
+  int head = 0;                           // the oldest slot in use
+  int count = 0;                          // slots in use, taken ones included
+  bool ended = false;                     // end of input follows the queued lines
+  std::atomic<std::uint32_t> version{0};  // counts arrivals
+};
+
+// Where input lines come from.
 struct LineInput {
-  std::array<char, 4096> buffer{};
-  std::size_t pos = 0;
-  std::size_t len = 0;
-  bool atEnd = false;
-  bool fromArguments = false;  // lines come from the command line: searches read no input
+  LineQueue* queue = nullptr;        // standard input; null when lines come from the command line
+  bool fromArguments = false;        // lines come from the command line: searches read no input
+  std::uint32_t scannedVersion = 0;  // the search found nothing for it up to this arrival
 };
 
 // The driver's own state.
 struct Session {
   std::array<char, LINE_CAPACITY> lineBuffer{};  // current line; after the split, its rest
+  std::array<char, LINE_CAPACITY> searchLine{};  // the line a running search has taken
   LineInput input;
   std::int32_t ownTime = 0;    // clock time left to the side to move, milliseconds
   std::int32_t movesToGo = 0;  // moves to the next time control, 0 when not given
@@ -69,16 +87,31 @@ void positionCommand(Position& pos, const char* args);
 // Input and clock
 // ---------------------------------------------------------------------------
 
-// Wall-clock milliseconds in 32 bits (wraps).
+// Milliseconds of a monotonic clock in 32 bits (wraps).
 std::uint32_t currentTimeMs();
-// Reads one line into the session's line buffer; false at end of input.
+// Starts the thread that reads standard input into the queue, for the rest
+// of the program's life.
+void startInputReader(LineQueue& queue);
+// Reads one line of the input into the session's line buffer, waiting for
+// it; false at end of input.
 bool readLine(Session& session);
-// True when unread input is waiting.
-bool inputAvailable(const Session& session);
-// Reads and answers one line during a search or its wait; true when it asks
-// the search to stop. "quit" and end of input end the session.
-bool handleSearchCommand(Engine& e);
-// The clock and the polls of standard input, for the engine's searches.
+// The reader's work on one chunk of input: complete lines go to the queue
+// (waiting for room), the unfinished rest stays in partial. Returns the new
+// length of partial.
+std::size_t queueCompleteLines(LineQueue& queue, std::array<char, LINE_CAPACITY>& partial,
+                               std::size_t partialLength, bool& partialTooLong, const char* data,
+                               std::size_t size);
+// Marks the end of input behind the queued lines.
+void queueEndOfInput(LineQueue& queue);
+// Waits for input and reads what has arrived, at most size bytes; 0 at the
+// end of input or on an error.
+std::size_t readStandardInput(char* buffer, std::size_t size);
+// Takes and answers the lines that steer a search ("stop", "ponderhit",
+// "quit", "isready") during a search or, when wait is set, waits for one;
+// true when one asks the search to stop. "quit" and an end of input that no
+// line can follow end the session.
+bool handleSearchCommand(Engine& e, bool wait);
+// The clock and the polls of the input queue, for the engine's searches.
 SearchInput searchInputOf(Engine& e);
 
 // ---------------------------------------------------------------------------

@@ -122,7 +122,7 @@ void handleGo(Engine& e, const char* args) {
   // arguments have no one to send either: the answer comes at once.
   if (session.input.fromArguments) s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
   while (s.searchFlags & (GO_INFINITE | GO_PONDER)) {
-    handleSearchCommand(e);
+    handleSearchCommand(e, true);
     if (s.abandoned) return;
   }
 

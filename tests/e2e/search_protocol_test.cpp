@@ -108,15 +108,69 @@ TEST(SearchProtocol, EndOfInputDuringSearchExitsWithStatusOne) {
   EXPECT_EQ(run.output.find("bestmove"), std::string::npos);
 }
 
-TEST(SearchProtocol, OtherLinesDuringSearchAreReported) {
-  const EngineRun run =
-      runEngineSession({{"", 0, "position startpos\ngo infinite\n"},
-                        {"", 200, "position startpos moves e2e4\n"},
-                        {"Unexpected command: position startpos moves e2e4\n", 0, "STOPPED\n"},
-                        {"bestmove", 0, "quit\n"}});
+std::size_t countOf(const std::string& text, const std::string& word) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
+
+// Lines other than the ones that steer a search wait for its answer and then
+// run in order: a new position and go sent during a timed search, a script
+// piped in whole, and after them the end of input.
+TEST(SearchProtocol, LinesDuringASearchRunAfterItsAnswer) {
+  const char* afterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
+  const EngineRun timed = runEngineSession({{"", 0, "uci\nposition startpos\ngo movetime 400\n"},
+                                            {"uciok", 100, "position startpos moves e2e4\ngo movetime 100\n"},
+                                            {"bestmove", 1000, "quit\n"}},
+                                           {}, 20);
+  const EngineRun piped = runEngineProcess(
+      "uci\nposition startpos\ngo movetime 200\nposition startpos moves e2e4\ngo depth 3\nisready\n", {}, 20);
+  for (const EngineRun& run : {timed, piped}) {
+    const std::string out = afterBanner(run.output);
+    EXPECT_EQ(countOf(out, "bestmove "), 2u) << out;
+    EXPECT_EQ(out.find("Unexpected"), std::string::npos) << out;
+    const std::size_t second = out.find("bestmove ", out.find("bestmove ") + 1);
+    ASSERT_NE(second, std::string::npos) << out;
+    EXPECT_TRUE(legalIn(afterE4, bestMove(out.substr(second)))) << out;
+  }
+  EXPECT_EQ(timed.status, 0);
+  EXPECT_EQ(piped.status, 1);
+  // The piped "isready" stood behind a queued go: answered at once, before both answers.
+  EXPECT_LT(piped.output.find("readyok"), piped.output.find("bestmove")) << piped.output;
+}
+
+// A line counts once its line end has arrived: a half-written "isready"
+// holds up neither the search nor its answer.
+TEST(SearchProtocol, HalfWrittenLineDoesNotHoldUpTheSearch) {
+  const EngineRun run = runEngineSession({{"", 0, "uci\nposition startpos\ngo movetime 300\nisre"},
+                                          {"uciok", 2000, "ady\r\n"},
+                                          {"readyok", 0, "quit\n"}},
+                                         {}, 20);
   EXPECT_EQ(run.status, 0);
-  // "STOPPED" begins with the four letters of "stop" and stops the search too.
-  EXPECT_NE(run.output.find("bestmove"), std::string::npos) << run.output;
+  const std::string out = afterBanner(run.output);
+  const std::size_t best = out.find("bestmove ");
+  ASSERT_NE(best, std::string::npos) << out;
+  EXPECT_LT(best, out.find("readyok\n")) << out;
+  // The last line of the search tells its length: the move time, not the 2 s wait.
+  const std::size_t time = out.rfind(" time ", best);
+  ASSERT_NE(time, std::string::npos) << out;
+  EXPECT_LT(std::stoi(out.substr(time + 6)), 1000) << out;
+  EXPECT_TRUE(matchesPattern(out.substr(best), "bestmove * ponder *\nreadyok\nBye\n")) << out;
+}
+
+// "STOPPED" begins with the four letters of "stop" and stops the search too.
+TEST(SearchProtocol, BurstOfIsreadyDuringInfiniteSearch) {
+  std::string burst;
+  for (int i = 0; i < 1000; ++i) burst += "isready\n";
+  const EngineRun run = runEngineSession({{"", 0, "uci\nposition startpos\ngo infinite\n"},
+                                          {"uciok", 200, burst + "STOPPED\n"},
+                                          {"bestmove", 0, "quit\n"}},
+                                         {}, 30);
+  EXPECT_EQ(run.status, 0);
+  const std::string out = afterBanner(run.output);
+  EXPECT_EQ(countOf(out, "readyok\n"), 1000u);
+  EXPECT_LT(out.rfind("readyok\n"), out.find("bestmove ")) << out.substr(out.size() - 300);
+  EXPECT_TRUE(legalIn(START, bestMove(out)));
 }
 
 // Two fresh processes given the same input print the same lines but for times.
