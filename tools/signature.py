@@ -5,6 +5,8 @@ Each position is searched from a fresh process (empty hash table, killers and
 history), so the node counts and best moves depend on the search alone. Any
 change meant to keep behaviour must keep every line of the output.
 
+The engine may be a command line, such as "wine build-windows/tarnic.exe".
+
 Usage: tools/signature.py [--engine build/tarnic] [--depth 8] [--positions 1,3,10]
                           [--check tools/signature.txt]
 With --check the output is compared with the recorded lines of the same depth.
@@ -12,6 +14,7 @@ With --check the output is compared with the recorded lines of the same depth.
 
 import argparse
 import re
+import shlex
 import subprocess
 import sys
 
@@ -32,9 +35,9 @@ BENCH_FENS = [
 def signature_line(engine, number, depth):
     fen = BENCH_FENS[number - 1]
     # A clock far beyond the search's length: only the depth ends it.
-    out = subprocess.run([engine, "uci", f"position fen {fen}",
+    out = subprocess.run([*shlex.split(engine), "uci", f"position fen {fen}",
                           f"go wtime 100000000 btime 100000000 depth {depth}"],
-                         capture_output=True, text=True, check=True, timeout=600).stdout
+                         capture_output=True, text=True, check=True, timeout=600).stdout.replace("\r\n", "\n")
     infos = re.findall(r"^info depth \d+ score (\w+ -?\d+) time \d+ nodes (\d+) pv (.*)$", out, re.M)
     best = re.search(r"^bestmove (\S+)", out, re.M)
     if not infos or not best:
