@@ -1,6 +1,7 @@
 // Pawn material and squares, the per-file pawn arrays, pawn attacks,
 // doubled, unsupported and passed pawns.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "eval/eval.h"
@@ -140,7 +141,7 @@ void evalPawns(const Position& pos, EvalData& ev) {
     std::memcpy(ev.currentAttackMap[c], e.marks[c].data(), 128);
     // Passed pawns read the board around them and the kings.
     for (std::uint64_t bits = e.passed[c]; bits; bits &= bits - 1) {
-      const int s = bitSquare(__builtin_ctzll(bits));
+      const int s = bitSquare(std::countr_zero(bits));
       const int v = passedPawnValue(pos, s, rankOf(s), c);
       ev.mgScore[c] += v / 2;
       ev.egScore[c] += v;

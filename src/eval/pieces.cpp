@@ -49,7 +49,7 @@ inline int scanLines(const std::uint8_t* board, std::uint8_t* map, std::uint8_t 
 }
 
 // Inlined twice, so that each copy works with a constant colour.
-[[gnu::always_inline]] inline void evalColour(const Position& pos, EvalData& ev, int c) {
+ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   std::uint8_t* map = ev.currentAttackMap[c];
   const std::uint8_t* board = pos.board.origin();
   const int enemyKing = kingSquare(pos, c ^ 1);

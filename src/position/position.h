@@ -6,6 +6,16 @@
 #include <array>
 #include <cstdint>
 
+// Inlining that the speed of a hot function depends on, where the compiler
+// has a word for it.
+#if defined(__GNUC__) || defined(__clang__)
+#define ALWAYS_INLINE [[gnu::always_inline]] inline
+#elif defined(_MSC_VER)
+#define ALWAYS_INLINE __forceinline
+#else
+#define ALWAYS_INLINE inline
+#endif
+
 // ---------------------------------------------------------------------------
 // Squares, colours and pieces
 // ---------------------------------------------------------------------------
