@@ -1,13 +1,21 @@
 // The transposition table: one flat array, one entry per index.
-#include <new>
+#include <cstdlib>
+#include <cstring>
 
 #include "search/search.h"
 
 bool resizeHashTable(HashTable& table, int megabytes) {
+  if (table.entries != nullptr && table.hashEntryCount == megabytes * ENTRIES_PER_MB) {
+    // The same size: the block is kept and cleared.
+    std::memset(static_cast<void*>(table.entries.get()), 0, sizeof(HashEntry) * table.hashEntryCount);
+    return true;
+  }
   table.entries.reset();
   table.hashEntryCount = 0;
   const std::int64_t count = megabytes * ENTRIES_PER_MB;
-  table.entries.reset(new (std::nothrow) HashEntry[static_cast<std::size_t>(count)]());
+  // calloc: fresh pages from the system come zeroed, so a large table is
+  // not written over once more.
+  table.entries.reset(static_cast<HashEntry*>(std::calloc(static_cast<std::size_t>(count), sizeof(HashEntry))));
   if (table.entries == nullptr) return false;
   table.hashEntryCount = static_cast<std::int32_t>(count);
   return true;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "eval/eval.h"
@@ -33,8 +34,12 @@ static_assert(sizeof(HashEntry) == 16);
 constexpr int DEFAULT_HASH_MB = 4;  // the table of a fresh engine
 constexpr std::int64_t ENTRIES_PER_MB = (1 << 20) / static_cast<std::int64_t>(sizeof(HashEntry));
 
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+
 struct HashTable {
-  std::unique_ptr<HashEntry[]> entries;  // the one heap block of the engine
+  std::unique_ptr<HashEntry[], FreeDeleter> entries;  // the one heap block of the engine
   std::int32_t hashEntryCount = 0;
   std::uint32_t hashGeneration = 0;  // 6-bit search counter
 };
