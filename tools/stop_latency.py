@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
-"""Milliseconds from writing "stop" during "go infinite" to reading "bestmove" (median of N)."""
+"""Milliseconds from writing "stop" during "go infinite" to reading "bestmove" (median of N).
+
+Usage: tools/stop_latency.py [ENGINE_COMMAND] [N], e.g. "wine64 build-windows/tarnic.exe".
+"""
 import os
+import shlex
 import select
 import statistics
 import subprocess
@@ -25,7 +29,7 @@ def read_until(proc, word, buffer):
 
 times = []
 for i in range(runs):
-    proc = subprocess.Popen([engine], stdin=subprocess.PIPE, stdout=subprocess.PIPE, bufsize=0)
+    proc = subprocess.Popen(shlex.split(engine), stdin=subprocess.PIPE, stdout=subprocess.PIPE, bufsize=0)
     proc.stdin.write(b"uci\nposition startpos\ngo infinite\n")
     read_until(proc, b"uciok", b"")
     time.sleep(0.3 + 0.05 * (i % 5))
