@@ -32,7 +32,7 @@ profile-build:
 windows:
 	cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows \
 	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix
-	cmake --build build-windows -j$(JOBS) --target tarnic
+	cmake --build build-windows -j$(JOBS) --target tarnic winpipe_game
 	cmake -S . -B build-windows32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows \
 	  -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix
 	cmake --build build-windows32 -j$(JOBS) --target tarnic

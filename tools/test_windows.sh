@@ -46,6 +46,7 @@ check "end-to-end tests of tarnic.exe" env TARNIC_ENGINE="$wine $root/build-wind
   --gtest_filter='Protocol.*:Console.PerftTotalsAreCumulative:Go.*:SearchProtocol.*'
 check "node-count signature of tarnic.exe" python3 tools/signature.py --engine "$wine build-windows/tarnic.exe" \
   --depth 8 --check tools/signature.txt
+check "a pondering game over Windows pipes" "$wine" build-windows/winpipe_game.exe 'build-windows\tarnic.exe' 30 10000
 
 # The 32-bit build needs wine's 32-bit loader and a kernel that runs 32-bit
 # programs; where either is missing it is only built.
