@@ -17,6 +17,7 @@ Engines not installed are left out of the table.
 import argparse
 import os
 import re
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -135,7 +136,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=1,
                         help="measure every engine this many times, in turn, and keep the median rate")
     parser.add_argument("--extra", action="append", default=[], metavar="NAME=PATH",
-                        help="another UCI build to measure in the same run (such as build-pgo/tarnic)")
+                        help="another UCI build to measure in the same run (such as build-pgo/tarnic), "
+                             "or a command line that starts one")
     args = parser.parse_args()
 
     wanted = set(args.engines.split(",")) if args.engines else set()
@@ -144,7 +146,9 @@ def main():
         name, _, path = extra.partition("=")
         if not path:
             parser.error(f"--extra wants NAME=PATH, not {extra}")
-        runs.append((name, [os.path.abspath(path)], "uci"))
+        # A command line too, such as "wine64 build-windows/tarnic.exe".
+        words = shlex.split(path)
+        runs.append((name, [os.path.abspath(words[0]) if os.path.exists(words[0]) else words[0], *words[1:]], "uci"))
     runs += [p for p in PEERS if p[0] in wanted and shutil.which(p[1][0])]
     if any(p[2] == "xboard" for p in runs) and args.seconds < 1:
         print("note: xboard engines are given whole seconds per move (st), at least 1", file=sys.stderr)
