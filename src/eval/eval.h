@@ -9,34 +9,17 @@
 #include "position/position.h"
 
 // ---------------------------------------------------------------------------
-// Attack maps: per ply and colour one byte per square,
-// attacker count in bits 0-2 and one bit per attacking class.
+// Attack maps: per ply and colour one word per square, a counter per
+// attacking class (AttackWord in movegen.h); the byte of a square, attacker
+// count in bits 0-2 and one bit per attacking class, is read through attackByte.
 // ---------------------------------------------------------------------------
-
-// The byte layout (ATTACK_COUNT and the class bits) is in movegen.h.
 
 inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
     0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
-// The byte after one more attack of each class (pawn, minor, rook, queen,
-// king): class bit set, count raised. The count saturates at 7 so that an
-// eighth attacker never carries into the class bits.
-inline constexpr std::array<std::array<std::uint8_t, 256>, 5> AttackStep = [] {
-  std::array<std::array<std::uint8_t, 256>, 5> t{};
-  for (int i = 0; i < 5; ++i)
-    for (int b = 0; b < 256; ++b)
-      t[i][b] = static_cast<std::uint8_t>((b | (ATTACK_PAWN << i)) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
-  return t;
-}();
-
-constexpr int attackClassIndex(std::uint8_t x) {
-  return x == ATTACK_PAWN ? 0 : x == ATTACK_MINOR ? 1 : x == ATTACK_ROOK ? 2 : x == ATTACK_QUEEN ? 3 : 4;
-}
-
-// Records one attack of class bit x; a table read instead of the
-// arithmetic, since x is a constant at every call.
-inline void recordAttack(std::uint8_t* map, std::ptrdiff_t square, std::uint8_t x) {
-  map[square] = AttackStep[attackClassIndex(x)][map[square]];
+// Records one attack of the class whose counter unit is u: one addition.
+inline void recordAttack(AttackWord* map, std::ptrdiff_t square, AttackWord u) {
+  map[square] = static_cast<AttackWord>(map[square] + u);
 }
 
 // ---------------------------------------------------------------------------
@@ -57,7 +40,7 @@ struct PawnEntry {
   std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;
   std::array<std::int16_t, 10> whiteRearmost;
   std::array<std::int16_t, 10> blackRearmost;
-  std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn bytes of both maps, indices 0..127
+  std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn counters of both maps, indices 0..127
   std::array<std::int32_t, 2> centre;  // 5 per central square of the enemy half a pawn attacks
   std::array<std::array<std::int8_t, 8>, 2>
       fileDanger;  // king danger of the pawnless files at and beside a file
@@ -75,10 +58,10 @@ struct EvalData {
   // Maps of all plies, so that a node still has its own after its children
   // have been evaluated; square s of a map lives at s + 64, so any index
   // from -64 to 191 (every mark a piece on the board can make) is addressable.
-  std::array<std::array<std::array<std::uint8_t, 256>, 2>, MAX_PLY> attackMaps{};
+  std::array<std::array<std::array<AttackWord, 256>, 2>, MAX_PLY> attackMaps{};
   // Square 0 of the WHITE and BLACK maps of the node evaluated last.
-  std::array<std::uint8_t*, 2> currentAttackMap = {attackMaps[0][WHITE].data() + 64,
-                                                   attackMaps[0][BLACK].data() + 64};
+  std::array<AttackWord*, 2> currentAttackMap = {attackMaps[0][WHITE].data() + 64,
+                                                 attackMaps[0][BLACK].data() + 64};
 
   std::array<std::int32_t, 2> mgScore{};  // middle-game sums [WHITE, BLACK]
   std::array<std::int32_t, 2> egScore{};  // end-game sums

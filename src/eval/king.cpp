@@ -25,16 +25,18 @@ int shelter(const Position& pos, int k) {
 
 template <int c>
 int dangerCount(const EvalData& ev, int k) {
-  const std::uint8_t* enemy = ev.currentAttackMap[c ^ 1];
-  const std::uint8_t* own = ev.currentAttackMap[c];
+  const AttackWord* enemy = ev.currentAttackMap[c ^ 1];
+  const AttackWord* own = ev.currentAttackMap[c];
   int d = KingZoneBase[c][k];
-  int classes = 0;
+  // The classes come from the words or-ed together, a counter of which is
+  // non-zero when it is in one of them.
+  AttackWord classes = 0;
   for (int i = 0; i < 8; ++i) {
     const int n = k + KingDirections[i];
     if (!isSquare(n) || enemy[n] == 0) continue;
-    d += enemy[n] & ATTACK_COUNT;
+    d += attackByte(enemy[n]) & ATTACK_COUNT;
     classes |= enemy[n];
-    if (own[n] == (ATTACK_KING | 1)) ++d;  // defended by the king alone
+    if (own[n] == WORD_KING) ++d;  // defended by the king alone
   }
   d += ev.pawnEntry->fileDanger[c][fileOf(k)];
   constexpr int fwd = c == WHITE ? 1 : -1;
@@ -42,7 +44,7 @@ int dangerCount(const EvalData& ev, int k) {
     const int n = k + fwd * step;
     if (isSquare(n)) classes |= enemy[n];
   }
-  return d + AttackerMixDanger[classes >> 3];
+  return d + AttackerMixDanger[attackByte(classes) >> 3];
 }
 
 }  // namespace

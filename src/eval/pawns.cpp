@@ -1,7 +1,6 @@
 // Pawn material and squares, the per-file pawn arrays, pawn attacks,
 // doubled, unsupported and passed pawns.
 #include <algorithm>
-#include <cstring>
 
 #include "eval/eval.h"
 
@@ -65,7 +64,7 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
         e.blackRearmost[f + 1] = static_cast<std::int16_t>(std::max<int>(e.blackRearmost[f + 1], r));
       // Marks beyond 0..127 are never read; the entry keeps only the cleared part.
       for (const int t : {s + left, s + right})
-        if (t >= 0 && t < 128) recordAttack(map, t, ATTACK_PAWN);
+        if (t >= 0 && t < 128) ++map[t];
     }
   }
 
@@ -95,8 +94,8 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
 
   // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
   for (int f = 2; f <= 5; ++f) {
-    if (e.marks[WHITE][makeSquare(f, 4)] & ATTACK_PAWN) e.centre[WHITE] += 5;
-    if (e.marks[BLACK][makeSquare(f, 3)] & ATTACK_PAWN) e.centre[BLACK] += 5;
+    if (e.marks[WHITE][makeSquare(f, 4)] != 0) e.centre[WHITE] += 5;
+    if (e.marks[BLACK][makeSquare(f, 3)] != 0) e.centre[BLACK] += 5;
   }
   // Open files at and beside each king file; the guard entries count as open.
   for (int c = WHITE; c <= BLACK; ++c)
@@ -137,7 +136,11 @@ void evalPawns(const Position& pos, EvalData& ev) {
     ev.mgScore[c] += e.mg[c] + e.squares[c][table[c]];
     ev.egScore[c] += e.eg[c];
     ev.pawnCount[c] = e.pawnCount[c];
-    std::memcpy(ev.currentAttackMap[c], e.marks[c].data(), 128);
+    // The pawn counter is the word's lowest: the counts are the words.
+    static_assert(WORD_PAWN == 1);
+    AttackWord* map = ev.currentAttackMap[c];
+    const std::uint8_t* marks = e.marks[c].data();
+    for (int i = 0; i < 128; ++i) map[i] = marks[i];
     // Passed pawns read the board around them and the kings.
     for (std::uint64_t bits = e.passed[c]; bits; bits &= bits - 1) {
       const int s = bitSquare(__builtin_ctzll(bits));

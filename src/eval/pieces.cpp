@@ -29,7 +29,7 @@ static_assert(stepsTaken<15>(45) == 3 && stepsTaken<-17>(-34) == 2 && stepsTaken
 // the number of empty squares passed. A constant step lets the square count
 // come from the distance travelled.
 template <int Step>
-inline int scanRay(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bit) {
+inline int scanRay(const std::uint8_t* board, AttackWord* map, AttackWord bit) {
   std::ptrdiff_t t = Step;
   while (board[t] == EMPTY) {
     recordAttack(map, t, bit);
@@ -39,18 +39,18 @@ inline int scanRay(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bi
   return stepsTaken<Step>(static_cast<int>(t)) - 1;
 }
 
-inline int scanDiagonals(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bit) {
+inline int scanDiagonals(const std::uint8_t* board, AttackWord* map, AttackWord bit) {
   return scanRay<15>(board, map, bit) + scanRay<17>(board, map, bit) + scanRay<-15>(board, map, bit) +
          scanRay<-17>(board, map, bit);
 }
-inline int scanLines(const std::uint8_t* board, std::uint8_t* map, std::uint8_t bit) {
+inline int scanLines(const std::uint8_t* board, AttackWord* map, AttackWord bit) {
   return scanRay<-1>(board, map, bit) + scanRay<1>(board, map, bit) + scanRay<16>(board, map, bit) +
          scanRay<-16>(board, map, bit);
 }
 
 // Inlined twice, so that each copy works with a constant colour.
 [[gnu::always_inline]] inline void evalColour(const Position& pos, EvalData& ev, int c) {
-  std::uint8_t* map = ev.currentAttackMap[c];
+  AttackWord* map = ev.currentAttackMap[c];
   const std::uint8_t* board = pos.board.origin();
   const int enemyKing = kingSquare(pos, c ^ 1);
   std::int32_t t = 0;
@@ -58,15 +58,15 @@ inline int scanLines(const std::uint8_t* board, std::uint8_t* map, std::uint8_t 
   for (int s = firstOfList(pos, pieceCode(c, KNIGHT)); s < LIST_END; s = pos.lists[s].next) {
     ev.knightCount[c] += 1;
     t += KindValue[KNIGHT] + KnightSquare[c][s];
-    if (map[s] & ATTACK_PAWN) t += KnightOutpost[c][s];
-    std::uint8_t* at = map + s;
-    for (int i = 0; i < 8; ++i) recordAttack(at, KnightOffsets[i], ATTACK_MINOR);
+    if (map[s] & 3 * WORD_PAWN) t += KnightOutpost[c][s];
+    AttackWord* at = map + s;
+    for (int i = 0; i < 8; ++i) recordAttack(at, KnightOffsets[i], WORD_MINOR);
   }
 
   for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
     ev.bishopCount[c] += 1;
     t += KindValue[BISHOP] + BishopSquare[c][s];
-    t += BishopMobility[scanDiagonals(board + s, map + s, ATTACK_MINOR)];
+    t += BishopMobility[scanDiagonals(board + s, map + s, WORD_MINOR)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
@@ -81,21 +81,21 @@ inline int scanLines(const std::uint8_t* board, std::uint8_t* map, std::uint8_t 
       t += 5;
       if (ev.pawnsOnFile[c ^ 1][file] == 0) t += 10;
     }
-    t += RookMobility[scanLines(board + s, map + s, ATTACK_ROOK)];
+    t += RookMobility[scanLines(board + s, map + s, WORD_ROOK)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
     ev.queenCount[c] += 1;
     t += KindValue[QUEEN] + QueenSquare[c][s];
-    scanLines(board + s, map + s, ATTACK_QUEEN);  // the queen's scans count nothing
-    scanDiagonals(board + s, map + s, ATTACK_QUEEN);
+    scanLines(board + s, map + s, WORD_QUEEN);  // the queen's scans count nothing
+    scanDiagonals(board + s, map + s, WORD_QUEEN);
   }
 
   const int k = kingSquare(pos, c);
   ev.mgScore[c] += KindValue[KING] + KingSquareMg[c][k];
   ev.egScore[c] += KindValue[KING] + KingSquareEg[c][k];
-  std::uint8_t* around = map + k;
-  for (int i = 0; i < 8; ++i) recordAttack(around, KingDirections[i], ATTACK_KING);
+  AttackWord* around = map + k;
+  for (int i = 0; i < 8; ++i) recordAttack(around, KingDirections[i], WORD_KING);
 
   if (ev.bishopCount[c] > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
 

@@ -171,7 +171,7 @@ struct EvalState {
   std::array<std::int32_t, 2> mg, eg;
   std::array<std::int32_t, 2> pawns, pieces;
   std::array<std::array<std::int16_t, 10>, 2> files;
-  std::array<std::array<std::uint8_t, 128>, 2> maps;
+  std::array<std::array<AttackWord, 128>, 2> maps;
   bool operator==(const EvalState&) const = default;
 };
 
