@@ -40,7 +40,8 @@ struct PawnEntry {
   std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;
   std::array<std::int16_t, 10> whiteRearmost;
   std::array<std::int16_t, 10> blackRearmost;
-  std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn counters of both maps, indices 0..127
+  // Pawn words of both maps by square, rank * 8 + file (the bits of Position::pawns).
+  std::array<std::array<AttackWord, 64>, 2> marks;
   std::array<std::int32_t, 2> centre;  // 5 per central square of the enemy half a pawn attacks
   std::array<std::array<std::int8_t, 8>, 2>
       fileDanger;  // king danger of the pawnless files at and beside a file

@@ -3,9 +3,9 @@
 #include "eval/eval.h"
 
 void clearEvaluation(const Position& pos, EvalData& ev) {
-  // The pawn pass writes the file arrays, the pawn counts and indices
-  // 0..127 of both maps whole (the cleared maps with the pawn marks in), so
-  // they need no clearing here; marks beyond 0..127 are never read.
+  // The pawn pass writes the file arrays, the pawn counts and the board
+  // squares of both maps whole (the cleared maps with the pawn marks in), so
+  // they need no clearing here; marks off the board are never read.
   pointAttackMaps(ev, pos.searchPly);
 
   ev.knightCount = {0, 0};

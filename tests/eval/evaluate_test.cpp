@@ -184,7 +184,7 @@ EvalState evalState(const Position& pos, EvalData& ev) {
   st.pieces = ev.pieceCount;
   st.files = ev.pawnsOnFile;
   for (int c = WHITE; c <= BLACK; ++c)
-    for (int s = 0; s < 128; ++s) st.maps[c][s] = ev.currentAttackMap[c][s];
+    for (int s = 0; s < 128; ++s) st.maps[c][s] = isSquare(s) ? ev.currentAttackMap[c][s] : 0;
   return st;
 }
 

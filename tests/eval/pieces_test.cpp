@@ -95,7 +95,7 @@ TEST(AttackMaps, CornerKingMarksThreeSquares) {
     if (isSquare(s) && (attackByte(ev.currentAttackMap[BLACK][s]) & ATTACK_KING)) ++onBoard;
   EXPECT_EQ(onBoard, 3);
   EXPECT_EQ(attackByte(ev.currentAttackMap[BLACK][SQ_H1 + 1]),
-            0x81);  // off the board, inside the cleared part
+            0x81);                                                      // off the board, between the ranks
   EXPECT_EQ(attackByte(ev.currentAttackMap[BLACK][SQ_H1 - 16]), 0x81);  // before square 0, never cleared
   EXPECT_EQ(attackByte(ev.currentAttackMap[WHITE][SQ_A8 + 16]), 0x81);  // past square 127
 }
