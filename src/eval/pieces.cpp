@@ -4,58 +4,61 @@
 
 namespace {
 
-// The inverse of an odd number modulo 2^32 (Newton's iteration).
-constexpr std::uint32_t oddInverse(std::uint32_t a) {
-  std::uint32_t x = a;
-  for (int i = 0; i < 5; ++i) x *= 2 - a * x;
-  return x;
+// Left alone, the compiler turns the count at each exit of an unrolled ray
+// into a constant and loads all of them into registers before every ray; an
+// empty asm statement that may change the value keeps it a running sum. No
+// instruction is emitted.
+inline void keepInRegister(int& n) {
+#if defined(__GNUC__)
+  asm("" : "+r"(n));
+#else
+  (void)n;
+#endif
 }
-
-// d / Step for a d that is an exact multiple of Step: a multiplication by
-// the inverse for the odd steps, a shift for the vertical ones.
-template <int Step>
-constexpr int stepsTaken(int d) {
-  static_assert(Step % 2 != 0 || Step == 16 || Step == -16);
-  if constexpr (Step % 2 != 0)
-    return static_cast<int>(static_cast<std::uint32_t>(d) * oddInverse(static_cast<std::uint32_t>(Step)));
-  else
-    return Step > 0 ? d >> 4 : -d >> 4;
-}
-static_assert(stepsTaken<15>(45) == 3 && stepsTaken<-17>(-34) == 2 && stepsTaken<-1>(-5) == 5 &&
-              stepsTaken<-16>(-48) == 3 && stepsTaken<17>(17) == 1);
 
 // Marks the ray from the piece (board and map point at its square) along
-// Step up to and including the first occupied (or border) index; returns
-// the number of empty squares passed. A constant step lets the square count
-// come from the distance travelled.
-template <int Step>
-inline int scanRay(const std::uint8_t* board, AttackWord* map, AttackWord u) {
-  std::ptrdiff_t t = Step;
-  while (board[t] == EMPTY) {
-    recordAttack(map, t, u);
-    t += Step;
+// Step up to and including the first occupied (or border) index, unrolled to
+// the longest ray so that an empty square costs a mark, a compare and a
+// branch: a ray has at most 7 squares, so the eighth index along it is the
+// border. Adds the number of empty squares passed to n.
+template <int Step, int K = 1>
+[[gnu::always_inline]] inline void scanRay(const std::uint8_t* board, AttackWord* map, AttackWord u, int& n) {
+  recordAttack(map, K * Step, u);
+  if constexpr (K == 8) {
+    n += 7;
+  } else {
+    if (board[K * Step] != EMPTY) {
+      n += K - 1;
+      keepInRegister(n);
+    } else {
+      scanRay<Step, K + 1>(board, map, u, n);
+    }
   }
-  recordAttack(map, t, u);
-  return stepsTaken<Step>(static_cast<int>(t)) - 1;
 }
 
-// The same marks where nothing is counted (the queen's), unrolled to the
-// longest ray so that an empty square costs a mark, a compare and a branch:
-// a ray has at most 7 squares, so the eighth index along it is the border.
+[[gnu::always_inline]] inline int scanDiagonals(const std::uint8_t* board, AttackWord* map, AttackWord u) {
+  int n = 0;
+  scanRay<15>(board, map, u, n);
+  scanRay<17>(board, map, u, n);
+  scanRay<-15>(board, map, u, n);
+  scanRay<-17>(board, map, u, n);
+  return n;
+}
+[[gnu::always_inline]] inline int scanLines(const std::uint8_t* board, AttackWord* map, AttackWord u) {
+  int n = 0;
+  scanRay<-1>(board, map, u, n);
+  scanRay<1>(board, map, u, n);
+  scanRay<16>(board, map, u, n);
+  scanRay<-16>(board, map, u, n);
+  return n;
+}
+
+// The same marks where nothing is counted (the queen's).
 template <int Step, int K = 1>
 [[gnu::always_inline]] inline void markRay(const std::uint8_t* board, AttackWord* map, AttackWord u) {
   recordAttack(map, K * Step, u);
   if constexpr (K < 8)
     if (board[K * Step] == EMPTY) markRay<Step, K + 1>(board, map, u);
-}
-
-inline int scanDiagonals(const std::uint8_t* board, AttackWord* map, AttackWord bit) {
-  return scanRay<15>(board, map, bit) + scanRay<17>(board, map, bit) + scanRay<-15>(board, map, bit) +
-         scanRay<-17>(board, map, bit);
-}
-inline int scanLines(const std::uint8_t* board, AttackWord* map, AttackWord bit) {
-  return scanRay<-1>(board, map, bit) + scanRay<1>(board, map, bit) + scanRay<16>(board, map, bit) +
-         scanRay<-16>(board, map, bit);
 }
 
 // Inlined twice, so that each copy works with a constant colour.
