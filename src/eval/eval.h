@@ -37,9 +37,10 @@ struct PawnEntry {
   std::array<std::array<std::int32_t, 3>, 2>
       squares;                          // middle-game square sums: default, king wing, queen wing
   std::array<std::uint64_t, 2> passed;  // passed pawns, as in Position::pawns
-  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;
-  std::array<std::int16_t, 10> whiteRearmost;
-  std::array<std::int16_t, 10> blackRearmost;
+  // Per-file data indexed by file + 1; entries 0 and 9 are guards.
+  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;  // pawns of a colour on the file
+  std::array<std::int16_t, 10> whiteRearmost;               // lowest white pawn rank, 6 if none
+  std::array<std::int16_t, 10> blackRearmost;               // highest black pawn rank, 1 if none
   // Pawn words of both maps by square, rank * 8 + file (the bits of Position::pawns).
   std::array<std::array<AttackWord, 64>, 2> marks;
   std::array<std::int32_t, 2> centre;  // 5 per central square of the enemy half a pawn attacks
@@ -67,11 +68,6 @@ struct EvalData {
   std::array<std::int32_t, 2> mgScore{};  // middle-game sums [WHITE, BLACK]
   std::array<std::int32_t, 2> egScore{};  // end-game sums
 
-  // Per-file pawn data indexed by file + 1; entries 0 and 9 are guards.
-  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile{};  // pawns of a colour on the file
-  std::array<std::int16_t, 10> whiteRearmost{};               // lowest white pawn rank, 6 if none
-  std::array<std::int16_t, 10> blackRearmost{};               // highest black pawn rank, 1 if none
-
   // Pieces of the position evaluated last, [WHITE, BLACK].
   std::array<std::int32_t, 2> pawnCount{};
   std::array<std::int32_t, 2> knightCount{};
@@ -82,7 +78,8 @@ struct EvalData {
 
   // Filled on demand; the key is the exact placement, so entries never go stale.
   std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
-  // The entry of the evaluation in progress, set by evalPawns.
+  // The entry of the evaluation in progress, set by evalPawns; the later
+  // passes read the file arrays there.
   const PawnEntry* pawnEntry = &pawnTable[0];
 
   EvalData() = default;
@@ -358,7 +355,7 @@ inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
 inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
 
 // The passes of evaluate, in calling order after clearEvaluation; evalPawns
-// sets the pawn counts, the file arrays and indices 0..127 of both maps.
+// sets the pawn counts, pawnEntry and the board squares of both maps.
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);

@@ -130,9 +130,6 @@ void evalPawns(const Position& pos, EvalData& ev) {
     table[BLACK] = 1;
   }
 
-  ev.pawnsOnFile = e.pawnsOnFile;
-  ev.whiteRearmost = e.whiteRearmost;
-  ev.blackRearmost = e.blackRearmost;
   for (int c = WHITE; c <= BLACK; ++c) {
     ev.mgScore[c] += e.mg[c] + e.squares[c][table[c]];
     ev.egScore[c] += e.eg[c];

@@ -66,6 +66,7 @@ template <int Step, int K = 1>
   AttackWord* map = ev.currentAttackMap[c];
   const std::uint8_t* board = pos.board.origin();
   const int enemyKing = kingSquare(pos, c ^ 1);
+  const auto& pawnsOnFile = ev.pawnEntry->pawnsOnFile;
   std::int32_t t = 0;
 
   for (int s = firstOfList(pos, pieceCode(c, KNIGHT)); s < LIST_END; s = pos.lists[s].next) {
@@ -90,9 +91,9 @@ template <int Step, int K = 1>
       if (RelativeRank[c][enemyKing] == 7) ev.egScore[c] += 20;
     }
     const int file = fileOf(s) + 1;
-    if (ev.pawnsOnFile[c][file] == 0) {
+    if (pawnsOnFile[c][file] == 0) {
       t += 5;
-      if (ev.pawnsOnFile[c ^ 1][file] == 0) t += 10;
+      if (pawnsOnFile[c ^ 1][file] == 0) t += 10;
     }
     t += RookMobility[scanLines(board + s, map + s, WORD_ROOK)];
   }

@@ -182,7 +182,7 @@ EvalState evalState(const Position& pos, EvalData& ev) {
   st.eg = ev.egScore;
   st.pawns = ev.pawnCount;
   st.pieces = ev.pieceCount;
-  st.files = ev.pawnsOnFile;
+  st.files = ev.pawnEntry->pawnsOnFile;
   for (int c = WHITE; c <= BLACK; ++c)
     for (int s = 0; s < 128; ++s) st.maps[c][s] = isSquare(s) ? ev.currentAttackMap[c][s] : 0;
   return st;
