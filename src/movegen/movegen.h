@@ -84,6 +84,18 @@ bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck);
 // Before the move, for a side not in check and a move that is neither a king
 // move nor en passant: true when the moving piece is pinned and leaves its line.
 bool movesPinnedPiece(const Position& pos, Move m);
+// The same test for many moves of one position: the pieces of the side to
+// move pinned to their king, by square, each with the step from the king
+// along its line (0 for a piece that is not pinned), ...
+using PinSteps = std::array<std::int8_t, 128>;
+void findPins(const Position& pos, PinSteps& pins);
+// ... and the answer of movesPinnedPiece from them.
+inline bool leavesPinLine(const PinSteps& pins, int king, Move m) {
+  const int step = pins[moveOrigin(m)];
+  if (step == 0) return false;
+  const Relation toTarget = SquareRelation[king][moveTarget(m)];
+  return !(toTarget.flags & REL_LINE) || toTarget.step != step;
+}
 
 // The generated move named by the first characters of text, or 0.
 Move textToMove(const Position& pos, const char* text);
