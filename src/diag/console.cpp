@@ -57,7 +57,7 @@ void dumpLists(const Position& pos) {
 void dumpAttackMap(const EvalData& ev, int colour) {
   for (int rank = 7; rank >= 0; --rank) {
     for (int file = 0; file < 8; ++file)
-      std::printf("%02x ", ev.currentAttackMap[colour][makeSquare(file, rank)]);
+      std::printf("%02x ", attackByte(ev.currentAttackMap[colour][makeSquare(file, rank)]));
     std::printf("\n");
   }
 }
@@ -65,12 +65,12 @@ void dumpAttackMap(const EvalData& ev, int colour) {
 // What the opponent wins by starting an exchange against the most valuable
 // piece of colour that the exchange table marks as losing, in centipawns.
 int hungValue(const Position& pos, const EvalData& ev, int colour) {
-  const std::uint8_t* own = ev.currentAttackMap[colour];
-  const std::uint8_t* opp = ev.currentAttackMap[colour ^ 1];
+  const AttackWord* own = ev.currentAttackMap[colour];
+  const AttackWord* opp = ev.currentAttackMap[colour ^ 1];
   for (int kind : {QUEEN, ROOK, BISHOP, KNIGHT, PAWN}) {
     const int block = kind == KNIGHT ? BISHOP : kind;
     for (int s = firstOfList(pos, pieceCode(colour, kind)); s < LIST_END; s = pos.lists[s].next) {
-      const int entry = seeEntry(block, own[s], opp[s]);
+      const int entry = seeEntry(block, attackByte(own[s]), attackByte(opp[s]));
       if (entry > 0) return entry * 100;
     }
   }

@@ -9,34 +9,17 @@
 #include "position/position.h"
 
 // ---------------------------------------------------------------------------
-// Attack maps: per ply and colour one byte per square,
-// attacker count in bits 0-2 and one bit per attacking class.
+// Attack maps: per ply and colour one word per square, a counter per
+// attacking class (AttackWord in movegen.h); the byte of a square, attacker
+// count in bits 0-2 and one bit per attacking class, is read through attackByte.
 // ---------------------------------------------------------------------------
-
-// The byte layout (ATTACK_COUNT and the class bits) is in movegen.h.
 
 inline constexpr std::array<std::uint8_t, 8> AttackClassBit = {
     0, ATTACK_PAWN, ATTACK_MINOR, ATTACK_MINOR, ATTACK_ROOK, ATTACK_QUEEN, ATTACK_KING, 0};
 
-// The byte after one more attack of each class (pawn, minor, rook, queen,
-// king): class bit set, count raised. The count saturates at 7 so that an
-// eighth attacker never carries into the class bits.
-inline constexpr std::array<std::array<std::uint8_t, 256>, 5> AttackStep = [] {
-  std::array<std::array<std::uint8_t, 256>, 5> t{};
-  for (int i = 0; i < 5; ++i)
-    for (int b = 0; b < 256; ++b)
-      t[i][b] = static_cast<std::uint8_t>((b | (ATTACK_PAWN << i)) + ((b & ATTACK_COUNT) != ATTACK_COUNT));
-  return t;
-}();
-
-constexpr int attackClassIndex(std::uint8_t x) {
-  return x == ATTACK_PAWN ? 0 : x == ATTACK_MINOR ? 1 : x == ATTACK_ROOK ? 2 : x == ATTACK_QUEEN ? 3 : 4;
-}
-
-// Records one attack of class bit x; a table read instead of the
-// arithmetic, since x is a constant at every call.
-inline void recordAttack(std::uint8_t* map, std::ptrdiff_t square, std::uint8_t x) {
-  map[square] = AttackStep[attackClassIndex(x)][map[square]];
+// Records one attack of the class whose counter unit is u: one addition.
+inline void recordAttack(AttackWord* map, std::ptrdiff_t square, AttackWord u) {
+  map[square] = static_cast<AttackWord>(map[square] + u);
 }
 
 // ---------------------------------------------------------------------------
@@ -54,10 +37,12 @@ struct PawnEntry {
   std::array<std::array<std::int32_t, 3>, 2>
       squares;                          // middle-game square sums: default, king wing, queen wing
   std::array<std::uint64_t, 2> passed;  // passed pawns, as in Position::pawns
-  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;
-  std::array<std::int16_t, 10> whiteRearmost;
-  std::array<std::int16_t, 10> blackRearmost;
-  std::array<std::array<std::uint8_t, 128>, 2> marks;  // pawn bytes of both maps, indices 0..127
+  // Per-file data indexed by file + 1; entries 0 and 9 are guards.
+  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile;  // pawns of a colour on the file
+  std::array<std::int16_t, 10> whiteRearmost;               // lowest white pawn rank, 6 if none
+  std::array<std::int16_t, 10> blackRearmost;               // highest black pawn rank, 1 if none
+  // Pawn words of both maps by square, rank * 8 + file (the bits of Position::pawns).
+  std::array<std::array<AttackWord, 64>, 2> marks;
   std::array<std::int32_t, 2> centre;  // 5 per central square of the enemy half a pawn attacks
   std::array<std::array<std::int8_t, 8>, 2>
       fileDanger;  // king danger of the pawnless files at and beside a file
@@ -75,18 +60,13 @@ struct EvalData {
   // Maps of all plies, so that a node still has its own after its children
   // have been evaluated; square s of a map lives at s + 64, so any index
   // from -64 to 191 (every mark a piece on the board can make) is addressable.
-  std::array<std::array<std::array<std::uint8_t, 256>, 2>, MAX_PLY> attackMaps{};
+  std::array<std::array<std::array<AttackWord, 256>, 2>, MAX_PLY> attackMaps{};
   // Square 0 of the WHITE and BLACK maps of the node evaluated last.
-  std::array<std::uint8_t*, 2> currentAttackMap = {attackMaps[0][WHITE].data() + 64,
-                                                   attackMaps[0][BLACK].data() + 64};
+  std::array<AttackWord*, 2> currentAttackMap = {attackMaps[0][WHITE].data() + 64,
+                                                 attackMaps[0][BLACK].data() + 64};
 
   std::array<std::int32_t, 2> mgScore{};  // middle-game sums [WHITE, BLACK]
   std::array<std::int32_t, 2> egScore{};  // end-game sums
-
-  // Per-file pawn data indexed by file + 1; entries 0 and 9 are guards.
-  std::array<std::array<std::int16_t, 10>, 2> pawnsOnFile{};  // pawns of a colour on the file
-  std::array<std::int16_t, 10> whiteRearmost{};               // lowest white pawn rank, 6 if none
-  std::array<std::int16_t, 10> blackRearmost{};               // highest black pawn rank, 1 if none
 
   // Pieces of the position evaluated last, [WHITE, BLACK].
   std::array<std::int32_t, 2> pawnCount{};
@@ -98,7 +78,8 @@ struct EvalData {
 
   // Filled on demand; the key is the exact placement, so entries never go stale.
   std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
-  // The entry of the evaluation in progress, set by evalPawns.
+  // The entry of the evaluation in progress, set by evalPawns; the later
+  // passes read the file arrays there.
   const PawnEntry* pawnEntry = &pawnTable[0];
 
   EvalData() = default;
@@ -374,7 +355,7 @@ inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
 inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
 
 // The passes of evaluate, in calling order after clearEvaluation; evalPawns
-// sets the pawn counts, the file arrays and indices 0..127 of both maps.
+// sets the pawn counts, pawnEntry and the board squares of both maps.
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);

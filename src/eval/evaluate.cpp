@@ -3,9 +3,9 @@
 #include "eval/eval.h"
 
 void clearEvaluation(const Position& pos, EvalData& ev) {
-  // The pawn pass writes the file arrays, the pawn counts and indices
-  // 0..127 of both maps whole (the cleared maps with the pawn marks in), so
-  // they need no clearing here; marks beyond 0..127 are never read.
+  // The pawn pass sets the pawn entry and the pawn counts and writes the
+  // board squares of both maps whole (the cleared maps with the pawn marks in), so
+  // they need no clearing here; marks off the board are never read.
   pointAttackMaps(ev, pos.searchPly);
 
   ev.knightCount = {0, 0};
@@ -33,7 +33,7 @@ int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg) {
 
 int evaluate(const Position& pos, EvalData& ev) {
   clearEvaluation(pos, ev);
-  evalPawns(pos, ev);  // first: the later passes read its pawn marks and file arrays
+  evalPawns(pos, ev);  // first: the later passes read its pawn marks and entry
   evalPieces(pos, ev);
   evalKingSafety(pos, ev);  // these two read the finished maps
   evalDevelopment(pos, ev);

@@ -23,26 +23,57 @@ int shelter(const Position& pos, int k) {
          h[pos.board[k + fwd * 31]] + h[pos.board[k + fwd * 32]] + h[pos.board[k + fwd * 33]];
 }
 
+// Per square: for each king step (in the order of KingDirections) and each
+// of the three squares two ranks ahead for WHITE and then for BLACK, all
+// ones when that square is on the board and 0 when not, so that a map word
+// masked with it needs no test: the words off the board hold leftovers.
+struct KingZoneMasks {
+  std::array<AttackWord, 8> steps;
+  std::array<std::array<AttackWord, 3>, 2> ahead;
+};
+constexpr std::array<KingZoneMasks, 128> KingZoneMask = [] {
+  std::array<KingZoneMasks, 128> t{};
+  for (int k = 0; k < 128; ++k) {
+    if (!isSquare(k)) continue;
+    for (int i = 0; i < 8; ++i) t[k].steps[i] = isSquare(k + KingDirections[i]) ? 0xFFFF : 0;
+    for (int j = 0; j < 3; ++j) {
+      t[k].ahead[WHITE][j] = isSquare(k + 31 + j) ? 0xFFFF : 0;
+      t[k].ahead[BLACK][j] = isSquare(k - 31 - j) ? 0xFFFF : 0;
+    }
+  }
+  return t;
+}();
+static_assert(KingDirections == std::array<std::int32_t, 9>{-1, 1, 16, -16, 15, 17, -15, -17, 0});
+
 template <int c>
 int dangerCount(const EvalData& ev, int k) {
-  const std::uint8_t* enemy = ev.currentAttackMap[c ^ 1];
-  const std::uint8_t* own = ev.currentAttackMap[c];
+  const AttackWord* enemy = ev.currentAttackMap[c ^ 1] + k;
+  const AttackWord* own = ev.currentAttackMap[c] + k;
+  const KingZoneMasks& mask = KingZoneMask[k];
   int d = KingZoneBase[c][k];
-  int classes = 0;
-  for (int i = 0; i < 8; ++i) {
-    const int n = k + KingDirections[i];
-    if (!isSquare(n) || enemy[n] == 0) continue;
-    d += enemy[n] & ATTACK_COUNT;
-    classes |= enemy[n];
-    if (own[n] == (ATTACK_KING | 1)) ++d;  // defended by the king alone
-  }
+  // The classes come from the words or-ed together, a counter of which is
+  // non-zero when it is in one of them.
+  AttackWord classes = 0;
+  const auto step = [&](int i, int offset) {
+    const AttackWord w = enemy[offset] & mask.steps[i];
+    if (w == 0) return;
+    d += attackByte(w) & ATTACK_COUNT;
+    classes |= w;
+    if (own[offset] == WORD_KING) ++d;  // defended by the king alone
+  };
+  step(0, -1);
+  step(1, 1);
+  step(2, 16);
+  step(3, -16);
+  step(4, 15);
+  step(5, 17);
+  step(6, -15);
+  step(7, -17);
   d += ev.pawnEntry->fileDanger[c][fileOf(k)];
   constexpr int fwd = c == WHITE ? 1 : -1;
-  for (int step = 31; step <= 33; ++step) {
-    const int n = k + fwd * step;
-    if (isSquare(n)) classes |= enemy[n];
-  }
-  return d + AttackerMixDanger[classes >> 3];
+  classes |= (enemy[fwd * 31] & mask.ahead[c][0]) | (enemy[fwd * 32] & mask.ahead[c][1]) |
+             (enemy[fwd * 33] & mask.ahead[c][2]);
+  return d + AttackerMixDanger[attackByte(classes) >> 3];
 }
 
 }  // namespace

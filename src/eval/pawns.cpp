@@ -47,7 +47,7 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
   e.blackRearmost.fill(1);
 
   for (int c = WHITE; c <= BLACK; ++c) {
-    std::uint8_t* map = e.marks[c].data();
+    AttackWord* map = e.marks[c].data();
     const int left = c == WHITE ? 15 : -17;
     const int right = c == WHITE ? 17 : -15;
     for (int s = firstOfList(pos, pieceCode(c, PAWN)); s < LIST_END; s = pos.lists[s].next) {
@@ -64,9 +64,9 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
         e.whiteRearmost[f + 1] = static_cast<std::int16_t>(std::min<int>(e.whiteRearmost[f + 1], r));
       else
         e.blackRearmost[f + 1] = static_cast<std::int16_t>(std::max<int>(e.blackRearmost[f + 1], r));
-      // Marks beyond 0..127 are never read; the entry keeps only the cleared part.
+      // Marks off the board are never read; the entry keeps only the board.
       for (const int t : {s + left, s + right})
-        if (t >= 0 && t < 128) recordAttack(map, t, ATTACK_PAWN);
+        if (isSquare(t)) map[squareIndex(t)] += WORD_PAWN;
     }
   }
 
@@ -96,8 +96,8 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
 
   // Pawn control of the enemy half's four central squares (c5-f5, c4-f4).
   for (int f = 2; f <= 5; ++f) {
-    if (e.marks[WHITE][makeSquare(f, 4)] & ATTACK_PAWN) e.centre[WHITE] += 5;
-    if (e.marks[BLACK][makeSquare(f, 3)] & ATTACK_PAWN) e.centre[BLACK] += 5;
+    if (e.marks[WHITE][4 * 8 + f] != 0) e.centre[WHITE] += 5;
+    if (e.marks[BLACK][3 * 8 + f] != 0) e.centre[BLACK] += 5;
   }
   // Open files at and beside each king file; the guard entries count as open.
   for (int c = WHITE; c <= BLACK; ++c)
@@ -131,14 +131,15 @@ void evalPawns(const Position& pos, EvalData& ev) {
     table[BLACK] = 1;
   }
 
-  ev.pawnsOnFile = e.pawnsOnFile;
-  ev.whiteRearmost = e.whiteRearmost;
-  ev.blackRearmost = e.blackRearmost;
   for (int c = WHITE; c <= BLACK; ++c) {
     ev.mgScore[c] += e.mg[c] + e.squares[c][table[c]];
     ev.egScore[c] += e.eg[c];
     ev.pawnCount[c] = e.pawnCount[c];
-    std::memcpy(ev.currentAttackMap[c], e.marks[c].data(), 128);
+    // The board squares of the map, a rank at a time; the indices between
+    // the ranks and beyond them are never read and keep what they hold.
+    AttackWord* map = ev.currentAttackMap[c];
+    const AttackWord* marks = e.marks[c].data();
+    for (int r = 0; r < 8; ++r) std::memcpy(map + 16 * r, marks + 8 * r, 8 * sizeof(AttackWord));
     // Passed pawns read the board around them and the kings.
     for (std::uint64_t bits = e.passed[c]; bits; bits &= bits - 1) {
       const int s = bitSquare(std::countr_zero(bits));

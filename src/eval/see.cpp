@@ -21,9 +21,10 @@ int exchangeValue(const Position& pos, const EvalData& ev, Move m) {
   const int c = colourOf(piece);
   const int k = kindOf(piece);
   const int gain = SeeValue[pos.board[to]];
-  const int opp = ev.currentAttackMap[c ^ 1][to];
-  if (opp == 0) return gain;
+  const AttackWord oppWord = ev.currentAttackMap[c ^ 1][to];
+  if (oppWord == 0) return gain;
+  const int opp = attackByte(oppWord);
   // The moving piece no longer defends the square it now stands on.
-  const int own = ((ev.currentAttackMap[c][to] - 1) & ~AttackClassBit[k]) & 0xFF;
+  const int own = ((attackByte(ev.currentAttackMap[c][to]) - 1) & ~AttackClassBit[k]) & 0xFF;
   return gain - seeEntry(k, own, opp);
 }

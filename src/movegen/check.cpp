@@ -56,6 +56,23 @@ bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck) {
   return kind == QUEEN || kind == ((r.flags & REL_DIAG) ? BISHOP : ROOK);
 }
 
+void findPins(const Position& pos, PinSteps& pins) {
+  pins.fill(0);
+  const int king = kingSquare(pos, pos.side);
+  const int own = pos.side;
+  const int bishop = pieceCode(pos.xside, BISHOP), rook = pieceCode(pos.xside, ROOK),
+            queen = pieceCode(pos.xside, QUEEN);
+  for (int i = 0; i < 8; ++i) {
+    const int step = QueenDirections[i];
+    const int slider = i < 4 ? rook : bishop;  // the lines, then the diagonals
+    // The king's own square is never met again: nothing is vacated.
+    const int shield = firstOccupied(pos.board, king, step, king);
+    if (colourOf(pos.board[shield]) != own) continue;
+    const int beyond = pos.board[firstOccupied(pos.board, shield, step, king)];
+    if (beyond == slider || beyond == queen) pins[shield] = static_cast<std::int8_t>(step);
+  }
+}
+
 bool movesPinnedPiece(const Position& pos, Move m) {
   const int king = kingSquare(pos, pos.side);
   const int origin = moveOrigin(m);

@@ -95,7 +95,7 @@ int findCheckers(const Position& pos, CheckMarks& marks) {
   return count;
 }
 
-MoveEntry* generateEvasions(const Position& pos, const std::uint8_t* enemyAttacks, MoveEntry* out) {
+MoveEntry* generateEvasions(const Position& pos, const AttackWord* enemyAttacks, MoveEntry* out) {
   return addEvasions(
       pos, [enemyAttacks](int t) { return enemyAttacks[t] != 0; }, out);
 }

@@ -136,11 +136,12 @@ MoveEntry* generateCaptures(const Position& pos, MoveEntry* out) {
   return captures(pos, ATTACK_PAWN | ATTACK_MINOR | ATTACK_ROOK | ATTACK_QUEEN | ATTACK_KING, out);
 }
 
-MoveEntry* generateCapturesFromMaps(const Position& pos, const std::uint8_t* ownAttacks, MoveEntry* out) {
-  // The classes that attack some enemy piece: only they can capture.
-  int targets = 0;
+MoveEntry* generateCapturesFromMaps(const Position& pos, const AttackWord* ownAttacks, MoveEntry* out) {
+  // The classes that attack some enemy piece: only they can capture. A
+  // counter of the words or-ed together is non-zero when it is in one of them.
+  AttackWord targets = 0;
   for (int kind = PAWN; kind <= KING; ++kind)
     for (int s = firstOfList(pos, pieceCode(pos.xside, kind)); s < LIST_END; s = pos.lists[s].next)
       targets |= ownAttacks[s];
-  return captures(pos, targets, out);
+  return captures(pos, attackByte(targets), out);
 }

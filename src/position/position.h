@@ -320,8 +320,10 @@ inline constexpr std::array<std::array<Relation, 128>, 128> SquareRelation = [] 
   return t;
 }();
 
+// The index of a 0x88 square among the 64, rank * 8 + file.
+constexpr int squareIndex(int s) { return (s + (s & 7)) >> 1; }
 // The bit of a 0x88 square in Position::pawns.
-constexpr std::uint64_t squareBit(int s) { return std::uint64_t{1} << ((s + (s & 7)) >> 1); }
+constexpr std::uint64_t squareBit(int s) { return std::uint64_t{1} << squareIndex(s); }
 // The 0x88 square of bit i.
 constexpr int bitSquare(int i) { return i + (i & ~7); }
 

@@ -7,10 +7,12 @@
 
 namespace {
 
-// One earlier occurrence since the last irreversible move is a draw.
+// One earlier occurrence since the last irreversible move is a draw. Every
+// move and null move passes the turn and the key includes the side to move,
+// so only every second position back can match.
 inline bool isRepetition(const Position& pos) {
   const std::uint64_t key = pos.key;
-  for (int i = pos.gamePly - pos.fifty; i < pos.gamePly; ++i)
+  for (int i = pos.gamePly - 2; i >= pos.gamePly - pos.fifty; i -= 2)
     if (pos.history[i].key == key) return true;
   return false;
 }

@@ -171,7 +171,7 @@ struct EvalState {
   std::array<std::int32_t, 2> mg, eg;
   std::array<std::int32_t, 2> pawns, pieces;
   std::array<std::array<std::int16_t, 10>, 2> files;
-  std::array<std::array<std::uint8_t, 128>, 2> maps;
+  std::array<std::array<AttackWord, 128>, 2> maps;
   bool operator==(const EvalState&) const = default;
 };
 
@@ -182,9 +182,9 @@ EvalState evalState(const Position& pos, EvalData& ev) {
   st.eg = ev.egScore;
   st.pawns = ev.pawnCount;
   st.pieces = ev.pieceCount;
-  st.files = ev.pawnsOnFile;
+  st.files = ev.pawnEntry->pawnsOnFile;
   for (int c = WHITE; c <= BLACK; ++c)
-    for (int s = 0; s < 128; ++s) st.maps[c][s] = ev.currentAttackMap[c][s];
+    for (int s = 0; s < 128; ++s) st.maps[c][s] = isSquare(s) ? ev.currentAttackMap[c][s] : 0;
   return st;
 }
 

@@ -72,10 +72,11 @@ TEST(Pawns, FileArrays) {
   clearEvaluation(pos, ev);
   evalPawns(pos, ev);
   using Row = std::array<std::int16_t, 10>;
-  EXPECT_EQ(ev.pawnsOnFile[WHITE], (Row{0, 1, 0, 0, 1, 1, 0, 1, 0, 0}));
-  EXPECT_EQ(ev.pawnsOnFile[BLACK], (Row{0, 1, 2, 0, 0, 1, 0, 0, 1, 0}));
-  EXPECT_EQ(ev.whiteRearmost, (Row{6, 1, 6, 6, 3, 1, 6, 1, 6, 6}));
-  EXPECT_EQ(ev.blackRearmost, (Row{1, 6, 6, 1, 1, 6, 1, 1, 6, 1}));
+  const PawnEntry& e = *ev.pawnEntry;
+  EXPECT_EQ(e.pawnsOnFile[WHITE], (Row{0, 1, 0, 0, 1, 1, 0, 1, 0, 0}));
+  EXPECT_EQ(e.pawnsOnFile[BLACK], (Row{0, 1, 2, 0, 0, 1, 0, 0, 1, 0}));
+  EXPECT_EQ(e.whiteRearmost, (Row{6, 1, 6, 6, 3, 1, 6, 1, 6, 6}));
+  EXPECT_EQ(e.blackRearmost, (Row{1, 6, 6, 1, 1, 6, 1, 1, 6, 1}));
   EXPECT_EQ(ev.pawnCount[WHITE], 4);
   EXPECT_EQ(ev.pawnCount[BLACK], 5);
 }

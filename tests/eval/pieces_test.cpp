@@ -53,7 +53,7 @@ TEST(AttackMaps, AgreeWithRelationTableAndAttackTest) {
     for (int c = WHITE; c <= BLACK; ++c)
       for (int s = 0; s < 128; ++s) {
         if (!isSquare(s)) continue;
-        const int byte = ev.currentAttackMap[c][s];
+        const int byte = attackByte(ev.currentAttackMap[c][s]);
         EXPECT_EQ(byte, expectedByte(pos, s, c)) << fen << " colour " << c << " square " << s;
         if (s != kingSquare(pos, c)) {
           EXPECT_EQ(byte != 0, isAttacked(pos, s, c) != 0) << fen << " square " << s;
@@ -82,7 +82,7 @@ TEST(AttackMaps, KnownBytes) {
   };
   for (const Case& c : cases) {
     evalFen(c.fen);
-    EXPECT_EQ(ev.currentAttackMap[c.colour][c.square], c.byte) << c.fen << " square " << c.square;
+    EXPECT_EQ(attackByte(ev.currentAttackMap[c.colour][c.square]), c.byte) << c.fen << " square " << c.square;
   }
 }
 
@@ -92,30 +92,31 @@ TEST(AttackMaps, CornerKingMarksThreeSquares) {
   evalFen("K7/8/8/8/8/8/8/7k b - - 0 1");
   int onBoard = 0;
   for (int s = 0; s < 128; ++s)
-    if (isSquare(s) && (ev.currentAttackMap[BLACK][s] & ATTACK_KING)) ++onBoard;
+    if (isSquare(s) && (attackByte(ev.currentAttackMap[BLACK][s]) & ATTACK_KING)) ++onBoard;
   EXPECT_EQ(onBoard, 3);
-  EXPECT_EQ(ev.currentAttackMap[BLACK][SQ_H1 + 1], 0x81);   // off the board, inside the cleared part
-  EXPECT_EQ(ev.currentAttackMap[BLACK][SQ_H1 - 16], 0x81);  // before square 0, never cleared
-  EXPECT_EQ(ev.currentAttackMap[WHITE][SQ_A8 + 16], 0x81);  // past square 127
+  EXPECT_EQ(attackByte(ev.currentAttackMap[BLACK][SQ_H1 + 1]),
+            0x81);                                                      // off the board, between the ranks
+  EXPECT_EQ(attackByte(ev.currentAttackMap[BLACK][SQ_H1 - 16]), 0x81);  // before square 0, never cleared
+  EXPECT_EQ(attackByte(ev.currentAttackMap[WHITE][SQ_A8 + 16]), 0x81);  // past square 127
 }
 
 TEST(AttackMaps, SlackOutsideTheBoardIsNeverRead) {
   EvalData& ev = testEval();
-  // Garbage in every map byte before the evaluation changes neither the
-  // score nor any on-board byte; the slack beyond 0..127 keeps its garbage.
+  // Garbage in every map word before the evaluation changes neither the
+  // score nor any on-board word; the slack beyond 0..127 keeps its garbage.
   for (const char* fen : mapFens()) {
     for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0);
     const int clean = evalFen(fen);
     const auto cleanMaps = ev.attackMaps[0];
-    for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0x5F);
+    for (auto& colourMaps : ev.attackMaps[0]) colourMaps.fill(0x5F5F);
     EXPECT_EQ(evalFen(fen), clean) << fen;
     for (int c = WHITE; c <= BLACK; ++c) {
       for (int s = 0; s < 128; ++s)
         if (isSquare(s)) {
           EXPECT_EQ(ev.attackMaps[0][c][s + 64], cleanMaps[c][s + 64]) << fen;
         }
-      EXPECT_EQ(ev.attackMaps[0][c][0], 0x5F);    // index -64
-      EXPECT_EQ(ev.attackMaps[0][c][255], 0x5F);  // index 191
+      EXPECT_EQ(ev.attackMaps[0][c][0], 0x5F5F);    // index -64
+      EXPECT_EQ(ev.attackMaps[0][c][255], 0x5F5F);  // index 191
     }
   }
 }
@@ -171,7 +172,7 @@ TEST(Pieces, ImmobileBishop) {
   EXPECT_EQ(evalFen("4k3/8/8/8/8/8/1P6/B3K3 w - - 0 1"), 402);
   std::vector<int> minorMarks;
   for (int i = -64; i < 192; ++i)
-    if (ev.currentAttackMap[WHITE][i] & ATTACK_MINOR) minorMarks.push_back(i);
+    if (attackByte(ev.currentAttackMap[WHITE][i]) & ATTACK_MINOR) minorMarks.push_back(i);
   EXPECT_EQ(minorMarks, (std::vector<int>{-17, -15, 15, 17}));
 }
 

@@ -7,14 +7,19 @@
 namespace {
 
 // For every pseudo-legal move of the current position and of the positions
-// one legal move later: the one-line test after the move and the pin test
-// before it give the full test's answer.
+// one legal move later: the one-line test after the move and the pin tests
+// before it (one move, or the pins of the position) give the full test's answer.
 void compareAll(Position& pos, int depth, int& compared) {
   const bool inCheck = kingInCheck(pos, pos.side);
   const int king = kingSquare(pos, pos.side);
+  PinSteps pins;
+  findPins(pos, pins);
   for (const Move m : generatedMoves(pos, generateMoves)) {
     const bool shortcut = !inCheck && !(m & MOVE_EN_PASSANT) && moveOrigin(m) != king;
     const bool pinned = shortcut && movesPinnedPiece(pos, m);
+    if (shortcut) {
+      EXPECT_EQ(leavesPinLine(pins, king, m), pinned) << currentFen(pos) << " " << moveToText(m).text;
+    }
     makeMove(pos, m);
     const bool full = kingInCheck(pos, pos.xside);
     EXPECT_EQ(moverLeftInCheck(pos, m, inCheck), full) << currentFen(pos) << " " << moveToText(m).text;
