@@ -20,16 +20,16 @@ ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, in
       e.keyHigh != static_cast<std::uint32_t>(pos.key >> 32))
     return r;
   const std::uint32_t bound = (e.info >> 24) & 3;
+  // Mate scores are stored as distances from the storing node; counted
+  // from the root again, they are distances from this node plus its ply.
   int score = e.score;
-  // An upper bound below beta says the pass would fail low too: skip it.
-  if (bound == BOUND_UPPER && score < beta) r.forbidNull = true;
-  r.hashMove = e.info & 0xFFFFFF;
-  // Mate scores are stored as the node returned them; here they move toward
-  // zero by the probing node's ply.
   if (score > MATE_THRESHOLD)
     score -= pos.searchPly;
   else if (score < -MATE_THRESHOLD)
     score += pos.searchPly;
+  // An upper bound below beta says the pass would fail low too: skip it.
+  if (bound == BOUND_UPPER && score < beta) r.forbidNull = true;
+  r.hashMove = e.info & 0xFFFFFF;
   if (e.depth < depth) return r;
   if (bound == BOUND_EXACT || (bound == BOUND_LOWER && score >= beta) ||
       (bound == BOUND_UPPER && score <= alpha)) {
@@ -46,6 +46,12 @@ void storeHash(HashTable& table, const Position& pos, int depth, int score, std:
   e.keyLow = static_cast<std::uint32_t>(pos.key);
   e.keyHigh = static_cast<std::uint32_t>(pos.key >> 32);
   e.depth = static_cast<std::int16_t>(depth);
+  // A mate score counts from the root; the entry keeps the distance from
+  // this node, so that a probe at any other ply reads the true distance.
+  if (score > MATE_THRESHOLD)
+    score += pos.searchPly;
+  else if (score < -MATE_THRESHOLD)
+    score -= pos.searchPly;
   e.score = static_cast<std::int16_t>(score);
   e.info = (move & 0xFFFFFF) | bound << 24 | table.hashGeneration << 26;
 }

@@ -25,7 +25,7 @@ struct HashEntry {
   std::uint32_t keyLow;
   std::uint32_t keyHigh;
   std::int16_t depth;  // tenths of a ply
-  std::int16_t score;  // as the node returned it
+  std::int16_t score;  // a mate score counts from the storing node, others as returned
   std::uint32_t info;  // bits 0-23 move, 24-25 bound, 26-31 generation
 };
 static_assert(sizeof(HashEntry) == 16);

@@ -64,27 +64,34 @@ TEST_F(HashTest, ProbeRules) {
     int storedDepth;
     int probeDepth;
     int alpha, beta;
-    int ply;
+    int storePly, ply;
     bool cutoff;
     int result;
     bool forbidNull;
   };
   const Case cases[] = {
-      {"exact mate shifts toward zero", 32700, BOUND_EXACT, 30, 20, -100, 100, 6, true, 32694, false},
-      {"exact mated shifts toward zero", -32700, BOUND_EXACT, 30, 30, -100, 100, 6, true, -32694, false},
-      {"threshold itself is no mate", 32567, BOUND_EXACT, 30, 30, -100, 100, 6, true, 32567, false},
-      {"lower bound at beta cuts", 300, BOUND_LOWER, 30, 30, 0, 300, 3, true, 300, false},
-      {"lower bound below beta", 300, BOUND_LOWER, 30, 30, 0, 301, 3, false, 0, false},
-      {"upper bound at alpha cuts", 100, BOUND_UPPER, 30, 30, 100, 101, 3, true, 100, true},
-      {"upper bound above alpha", 100, BOUND_UPPER, 30, 30, 99, 100, 3, false, 0, false},
-      {"shallow upper bound below beta vetoes the null move", -50, BOUND_UPPER, 10, 30, -10, 0, 3, false, 0,
-       true},
-      {"shallow lower bound", 900, BOUND_LOWER, 10, 30, -10, 0, 3, false, 0, false},
-      {"shallow exact", 5, BOUND_EXACT, 29, 30, -10, 0, 3, false, 0, false},
+      // A mate found 67 plies from the root at ply 2 is 65 plies from its node:
+      // probed at ply 6 it is 71 plies from the root; at the same ply unchanged.
+      {"mate keeps its distance from the node", 32700, BOUND_EXACT, 30, 20, -100, 100, 2, 6, true, 32696,
+       false},
+      {"mated keeps its distance from the node", -32700, BOUND_EXACT, 30, 30, -100, 100, 2, 6, true, -32696,
+       false},
+      {"mate found nearer the root", 32700, BOUND_EXACT, 30, 30, -100, 100, 9, 3, true, 32706, false},
+      {"mate round trip at one ply", -32740, BOUND_EXACT, 30, 30, -100, 100, 11, 11, true, -32740, false},
+      {"threshold itself is no mate", 32567, BOUND_EXACT, 30, 30, -100, 100, 2, 6, true, 32567, false},
+      {"lower bound at beta cuts", 300, BOUND_LOWER, 30, 30, 0, 300, 0, 3, true, 300, false},
+      {"lower bound below beta", 300, BOUND_LOWER, 30, 30, 0, 301, 0, 3, false, 0, false},
+      {"upper bound at alpha cuts", 100, BOUND_UPPER, 30, 30, 100, 101, 0, 3, true, 100, true},
+      {"upper bound above alpha", 100, BOUND_UPPER, 30, 30, 99, 100, 0, 3, false, 0, false},
+      {"shallow upper bound below beta vetoes the null move", -50, BOUND_UPPER, 10, 30, -10, 0, 0, 3, false,
+       0, true},
+      {"shallow lower bound", 900, BOUND_LOWER, 10, 30, -10, 0, 0, 3, false, 0, false},
+      {"shallow exact", 5, BOUND_EXACT, 29, 30, -10, 0, 0, 3, false, 0, false},
   };
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
+    pos.searchPly = c.storePly;
     storeHash(ss.hashTable, pos, c.storedDepth, c.score, c.bound, 0xABCD);
     pos.searchPly = c.ply;
     const ProbeResult r = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
