@@ -47,10 +47,10 @@ void benchmark(Position& pos, SearchState& s) {
         if (s.rootMoveCount < 2) score = prevScore;
         break;
       }
-      if (i >= BENCH_FIRST_REPORTED) printInfo(s, score);
+      if (i >= BENCH_FIRST_REPORTED) printInfo(pos, s, score);
       prevScore = score;
     }
-    printInfo(s, score);
+    printInfo(pos, s, score);
     printStatistics(s);
     if (s.abandoned) return;  // the session ends
     depthSum += i;

@@ -20,10 +20,11 @@ const char* keywordValue(const char* args, const char* keyword, int offset) {
   return at;
 }
 
-// The reply on the best move's line, when it is legal after the best move.
+// The reply on the best move's line as last printed, when it is legal
+// after the best move.
 Move ponderMove(Position& pos, const SearchState& s, Move best) {
-  const Move reply = s.pvTable[0][1];
-  if (best == 0 || reply == 0 || s.rootLineLength < 2) return 0;
+  if (best == 0 || s.shownLength < 2 || s.shownLine[0] != best) return 0;
+  const Move reply = s.shownLine[1];
   pos.searchPly = 0;
   makeMove(pos, best);
   bool legal = false;

@@ -20,6 +20,61 @@ inline void updateRootPv(SearchState& s, Move m) {
   s.rootLineLength = s.pvLength[0];
 }
 
+// The table's move for the position, when it is legal there (0 otherwise).
+Move legalTableMove(Position& pos, const HashTable& table) {
+  const HashEntry& e = hashEntryFor(table, pos.key);
+  if (e.keyLow != static_cast<std::uint32_t>(pos.key) ||
+      e.keyHigh != static_cast<std::uint32_t>(pos.key >> 32))
+    return 0;
+  const Move m = e.info & 0xFFFFFF;
+  if (m == 0) return 0;
+  MoveList list;
+  const MoveEntry* end = generateMoves(pos, list.data());
+  for (const MoveEntry* x = list.data(); x != end; ++x) {
+    if (x->move != m) continue;
+    makeMove(pos, m);
+    const bool legal = !kingInCheck(pos, pos.xside);
+    unmakeMove(pos, m);
+    return legal ? m : 0;
+  }
+  return 0;
+}
+
+bool repeated(const Position& pos) {
+  for (int i = pos.gamePly - pos.fifty; i < pos.gamePly; ++i)
+    if (pos.history[i].key == pos.key) return true;
+  return false;
+}
+
+// The root's line as printed: row 0 as the search left it, then, where a
+// table cutoff ended it early, the table's moves after it, each legal and
+// none into a repetition, up to limit moves. The moves are played on a
+// copy: make and unmake may reorder the piece lists, and with them the
+// search's move order.
+void buildShownLine(const Position& root, SearchState& s, int limit) {
+  Position& pos = s.linePosition;
+  pos = root;
+  int n = 0;
+  const int known = s.rootLineLength < limit ? s.rootLineLength : limit;
+  while (n < known && s.pvTable[0][n] != 0) {
+    s.shownLine[n] = s.pvTable[0][n];
+    makeMove(pos, s.shownLine[n++]);
+  }
+  if (n > 0) {
+    while (n < limit) {
+      const Move m = legalTableMove(pos, s.hashTable);
+      if (m == 0) break;
+      makeMove(pos, m);
+      if (repeated(pos)) {
+        unmakeMove(pos, m);
+        break;
+      }
+      s.shownLine[n++] = m;
+    }
+  }
+  s.shownLength = n;
+}
+
 }  // namespace
 
 void initSearch(Position& pos, SearchState& s) {
@@ -33,6 +88,7 @@ void initSearch(Position& pos, SearchState& s) {
   for (auto& row : s.pvTable) row.fill(0);
   s.pvLength.fill(0);
   s.rootLineLength = 0;
+  s.shownLength = 0;
   clearHistory(s);
   s.searchStartTime = clockMs(s);
 }
@@ -73,7 +129,7 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
         // A new best move from iteration 3 on is worth a progress line.
         const bool changed = m != s.pvTable[0][0] && s.iterationDepth > 2;
         updateRootPv(s, m);
-        if (changed) printInfo(s, score);
+        if (changed) printInfo(pos, s, score);
         if (score >= beta) return best;
         alpha = score;
       }
@@ -88,9 +144,20 @@ void iterativeDeepening(Position& pos, SearchState& s) {
   int alpha = -MATE_SCORE;
   int beta = MATE_SCORE;
   int lastScore = 0;
+  // The last completed iteration's line, for a stop inside a re-search.
+  std::array<Move, MAX_PLY> lastLine{};
+  int lastLineLength = 0;
+  // A re-search stopped before any root move completed has no result of
+  // its own (its score would read as mated): the last completed one stands.
+  const auto keepCompleted = [&](int& score) {
+    if (!s.stopSearch || s.rootMoveCount >= 2) return;
+    score = lastScore;
+    s.pvTable[0] = lastLine;
+    s.rootLineLength = lastLineLength;
+  };
   // Nothing to search.
   if (s.maxDepth < 1) {
-    printInfo(s, 0);
+    printInfo(pos, s, 0);
     printStatistics(s);
     return;
   }
@@ -102,39 +169,43 @@ void iterativeDeepening(Position& pos, SearchState& s) {
     // Interrupted: keep the last completed result unless a root move completed.
     if (s.stopSearch) {
       if (s.rootMoveCount < 2) score = lastScore;
-      printInfo(s, score);
+      printInfo(pos, s, score);
       printStatistics(s);
       return;
     }
     // Fail low: open the window downwards.
     if (score <= alpha) {
-      printInfo(s, score);
+      printInfo(pos, s, score);
       alpha = -MATE_SCORE;
       score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, beta);
+      keepCompleted(score);
     }
     // Fail high: open it upwards; a second failure is accepted.
     if (score >= beta) {
-      printInfo(s, score);
+      printInfo(pos, s, score);
       score = rootSearch(pos, s, i * ONE_PLY, alpha, MATE_SCORE);
+      keepCompleted(score);
     }
     // A forced move needs no deep search.
     if (s.rootMoveCount == 1 && i == 3 && !(s.searchFlags & (GO_INFINITE | GO_PONDER))) {
-      printInfo(s, score);
+      printInfo(pos, s, score);
       printStatistics(s);
       return;
     }
     // Centre the next window on this score.
     lastScore = score;
+    lastLine = s.pvTable[0];
+    lastLineLength = s.rootLineLength;
     alpha = score - ASPIRATION_WINDOW;
     beta = score + ASPIRATION_WINDOW;
-    if (i > 2) printInfo(s, score);
+    if (i > 2) printInfo(pos, s, score);
   }
   // The final line.
-  printInfo(s, lastScore);
+  printInfo(pos, s, lastScore);
   printStatistics(s);
 }
 
-void printInfo(const SearchState& s, int score) {
+void printInfo(const Position& pos, SearchState& s, int score) {
   if (s.abandoned) return;
   // One write per line: the line is assembled first.
   std::array<char, 1024> text;
@@ -157,10 +228,10 @@ void printInfo(const SearchState& s, int score) {
         std::snprintf(out, stop - out, "%3d  %6d    %6d  %8lld    ", s.iterationDepth, score, elapsed, nodes);
     if (shown > CONSOLE_PV_MOVES) shown = CONSOLE_PV_MOVES;
   }
-  // Cells past the root's current line may still hold an older line.
-  if (shown > s.rootLineLength) shown = s.rootLineLength;
-  for (int i = 0; i < shown && s.pvTable[0][i] != 0; ++i)
-    out += std::snprintf(out, stop - out, "%s ", moveToText(s.pvTable[0][i]).text);
+  buildShownLine(pos, s, s.iterationDepth);
+  if (shown > s.shownLength) shown = s.shownLength;
+  for (int i = 0; i < shown; ++i)
+    out += std::snprintf(out, stop - out, "%s ", moveToText(s.shownLine[i]).text);
   std::printf("%s\n", text.data());
 }
 

@@ -112,6 +112,11 @@ struct SearchState {
   // Length of row 0 of pvTable as the root last set it; kept across an
   // interrupted iteration, which resets pvLength[0].
   std::int32_t rootLineLength = 0;
+  // The line of the latest progress line, completed from the table where
+  // the search's own line ends early; its second move is the ponder move.
+  std::array<Move, MAX_PLY> shownLine{};
+  std::int32_t shownLength = 0;
+  Position linePosition{};  // where shownLine is played out
   ExtensionCounters extensionCount{};
 
   // Ordering: the killers carry over from search to search, the history not.
@@ -188,5 +193,6 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool a
 void initSearch(Position& pos, SearchState& s);
 int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta);
 void iterativeDeepening(Position& pos, SearchState& s);
-void printInfo(const SearchState& s, int score);
+// Also fills shownLine; pos is the root.
+void printInfo(const Position& pos, SearchState& s, int score);
 void printStatistics(const SearchState& s);

@@ -181,9 +181,20 @@ TEST_F(SearchResultTest, ProgressLineForms) {
       {true, -32567, "info depth 7 score cp -32567 time "},
       {false, 32766, "  7   32766    "},
   };
+  forgetLearning();
   setPosition(START_FEN);
   initSearch(pos, ss);
-  const Move line[] = {moveFromText("e2e4"), 0x1111, 0x2222, 0x3333};
+  // The search's line ends after four moves; the table knows a fifth, then
+  // holds a move that is not legal where it is stored.
+  const char* moves[] = {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5"};
+  Move line[5];
+  for (int i = 0; i < 5; ++i) {
+    line[i] = moveFromText(moves[i]);
+    if (i == 4) storeHash(ss.hashTable, pos, 10, 0, BOUND_EXACT, line[4]);
+    makeMove(pos, line[i]);
+  }
+  storeHash(ss.hashTable, pos, 10, 0, BOUND_EXACT, line[4]);  // the bishop is no longer on f1
+  for (int i = 4; i >= 0; --i) unmakeMove(pos, line[i]);
   for (int i = 0; i < 4; ++i) ss.pvTable[0][i] = line[i];
   ss.pvTable[0][4] = 0x4444;  // past the current line: an older line's move
   ss.rootLineLength = 4;
@@ -192,11 +203,11 @@ TEST_F(SearchResultTest, ProgressLineForms) {
   for (const Case& c : cases) {
     ss.uciMode = c.uci;
     testing::internal::CaptureStdout();
-    printInfo(ss, c.score);
+    printInfo(pos, ss, c.score);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.rfind(c.prefix, 0), 0u) << out;
     const std::string tail =
-        c.uci ? " nodes 12345 pv e2e4 b2b2 c3c3 d4d4 \n" : "     12345    e2e4 b2b2 c3c3 d4d4 \n";
+        c.uci ? " nodes 12345 pv e2e4 e7e5 g1f3 b8c6 f1b5 \n" : "     12345    e2e4 e7e5 g1f3 b8c6 f1b5 \n";
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
   }
