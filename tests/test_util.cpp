@@ -11,7 +11,7 @@
 TestEngine& testEngine() {
   static TestEngine engine;  // static: far too large for the stack
   static const bool started = [] {
-    EXPECT_TRUE(initEngine(engine.pos, engine.search));
+    EXPECT_TRUE(initEngine(engine.pos, engine.thread));
     engine.search.input.context = &engine;
     engine.search.input.clock = [](void* e) {
       return currentTimeMs() + static_cast<TestEngine*>(e)->clockOffset;
@@ -23,7 +23,7 @@ TestEngine& testEngine() {
   return engine;
 }
 
-EvalData& testEval() { return testEngine().search.eval; }
+EvalData& testEval() { return testEngine().thread.eval; }
 
 Position& loadFen(const char* fen) {
   Position& pos = testEngine().pos;

@@ -16,6 +16,7 @@
 struct TestEngine {
   Position pos;
   SearchState search;
+  SearchThread thread{search, 0};
   std::uint32_t clockOffset = 0;
 };
 TestEngine& testEngine();

@@ -107,7 +107,7 @@ bool dispatchCommand(Engine& e) {
     std::printf("Bye\n");
     e.session.exitStatus = 0;
   } else {
-    handleDebugCommand(e.pos, e.search, w, rest);
+    handleDebugCommand(e.pos, e.thread, w, rest);
   }
   return e.session.exitStatus < 0;
 }
@@ -141,12 +141,14 @@ void positionCommand(Position& pos, const char* args) {
   }
 }
 
-bool initEngine(Position& pos, SearchState& s) {
+bool initEngine(Position& pos, SearchThread& t) {
+  SearchState& s = t.shared;
   pos.searchPly = 0;
   s.uciMode = false;
-  s.moveListStart[0] = 0;
-  s.moveListStart[1] = 0;
+  t.moveListStart[0] = 0;
+  t.moveListStart[1] = 0;
   s.maxDepth = 50;
+  s.report = standardOutputReport(s);
   resetPosition(pos);
   if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) return false;
   buildSeeTable();
@@ -157,7 +159,7 @@ bool initEngine(Position& pos, SearchState& s) {
 int runEngine(Engine& e, int lineCount, const char* const* lines) {
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (!initEngine(e.pos, e.search)) {
+  if (!initEngine(e.pos, e.thread)) {
     std::printf("ERROR: Couldn't allocate memory for hash table\n");
     return 1;
   }

@@ -22,7 +22,7 @@ const char* keywordValue(const char* args, const char* keyword, int offset) {
 
 // The reply on the best move's line as last printed, when it is legal
 // after the best move.
-Move ponderMove(Position& pos, const SearchState& s, Move best) {
+Move ponderMove(Position& pos, const SearchThread& s, Move best) {
   if (best == 0 || s.shownLength < 2 || s.shownLine[0] != best) return 0;
   const Move reply = s.shownLine[1];
   pos.searchPly = 0;
@@ -115,7 +115,7 @@ void handleGo(Engine& e, const char* args) {
   } else if (s.clockLimited) {
     allocateTime(e);
   }
-  iterativeDeepening(pos, s);
+  iterativeDeepening(pos, e.thread);
   if (s.abandoned) return;  // "quit" or end of input: no answer
 
   // After a ponder or infinite search the answer waits for "stop" or
@@ -127,9 +127,9 @@ void handleGo(Engine& e, const char* args) {
     if (s.abandoned) return;
   }
 
-  const Move best = s.pvTable[0][0];
+  const Move best = e.thread.pvTable[0][0];
   std::printf("bestmove %s ", moveToText(best).text);
-  const Move reply = ponderMove(pos, s, best);
+  const Move reply = ponderMove(pos, e.thread, best);
   if (reply != 0)
     std::printf("ponder %s\n", moveToText(reply).text);
   else

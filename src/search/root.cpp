@@ -1,6 +1,5 @@
 // Iterative deepening, the root search and progress reporting.
 #include <array>
-#include <cstdio>
 
 #include "eval/eval.h"
 #include "movegen/movegen.h"
@@ -9,13 +8,11 @@
 
 namespace {
 
-constexpr int CONSOLE_PV_MOVES = 10;
-
 inline std::uint32_t elapsedMs(const SearchState& s) { return clockMs(s) - s.searchStartTime; }
 
 // Root moves go through s.pvTable row 0; remember its length for the printer
 // and the ponder move, since an interrupted iteration resets s.pvLength[0].
-inline void updateRootPv(SearchState& s, Move m) {
+inline void updateRootPv(SearchThread& s, Move m) {
   updatePv(s, 0, m);
   s.rootLineLength = s.pvLength[0];
 }
@@ -51,7 +48,7 @@ bool repeated(const Position& pos) {
 // none into a repetition, up to limit moves. The moves are played on a
 // copy: make and unmake may reorder the piece lists, and with them the
 // search's move order.
-void buildShownLine(const Position& root, SearchState& s, int limit) {
+void buildShownLine(const Position& root, SearchThread& s, int limit) {
   Position& pos = s.linePosition;
   pos = root;
   int n = 0;
@@ -62,7 +59,7 @@ void buildShownLine(const Position& root, SearchState& s, int limit) {
   }
   if (n > 0) {
     while (n < limit) {
-      const Move m = legalTableMove(pos, s.hashTable);
+      const Move m = legalTableMove(pos, s.shared.hashTable);
       if (m == 0) break;
       makeMove(pos, m);
       if (repeated(pos)) {
@@ -77,10 +74,11 @@ void buildShownLine(const Position& root, SearchState& s, int limit) {
 
 }  // namespace
 
-void initSearch(Position& pos, SearchState& s) {
-  s.hashTable.hashGeneration = (s.hashTable.hashGeneration + 1) & 63;
-  s.stopSearch = false;
+std::int64_t totalNodes(const SearchThread& main) { return nodesOf(main); }
+
+void resetThread(Position& pos, SearchThread& s) {
   pos.searchPly = 0;
+  s.moveListStart[0] = 0;
   s.maxply = 0;
   s.nodeCount = 0;
   s.iterationDepth = 0;
@@ -90,12 +88,19 @@ void initSearch(Position& pos, SearchState& s) {
   s.rootLineLength = 0;
   s.shownLength = 0;
   clearHistory(s);
-  s.searchStartTime = clockMs(s);
 }
 
-int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
+void initSearch(Position& pos, SearchThread& s) {
+  SearchState& shared = s.shared;
+  shared.hashTable.hashGeneration = (shared.hashTable.hashGeneration + 1) & 63;
+  shared.stopSearch = false;
+  resetThread(pos, s);
+  shared.searchStartTime = clockMs(shared);
+}
+
+int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
   // Count the root, build its attack maps, order by the last best move.
-  ++s.nodeCount;
+  addNode(s);
   s.rootMoveCount = 0;
   s.pvLength[0] = 0;
   evaluate(pos, s.eval);
@@ -118,18 +123,19 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
       score = -search(pos, s, d, -beta, -alpha, true);
     } else {
       score = -search(pos, s, d, -alpha - 1, -alpha, true);
-      if (alpha < score && score < beta && !s.stopSearch) score = -search(pos, s, d, -beta, -alpha, true);
+      if (alpha < score && score < beta && !stopped(s.shared))
+        score = -search(pos, s, d, -beta, -alpha, true);
     }
     unmakeMove(pos, m);
     // The interrupted move's score is not used.
-    if (s.stopSearch) return best;
+    if (stopped(s.shared)) return best;
     if (score > best) {
       best = score;
       if (score > alpha) {
         // A new best move from iteration 3 on is worth a progress line.
         const bool changed = m != s.pvTable[0][0] && s.iterationDepth > 2;
         updateRootPv(s, m);
-        if (changed) printInfo(pos, s, score);
+        if (changed) reportLine(pos, s, score);
         if (score >= beta) return best;
         alpha = score;
       }
@@ -138,7 +144,7 @@ int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta) {
   return best;
 }
 
-void iterativeDeepening(Position& pos, SearchState& s) {
+void iterativeDeepening(Position& pos, SearchThread& s) {
   // Fresh per-search state and a full window.
   initSearch(pos, s);
   int alpha = -MATE_SCORE;
@@ -150,46 +156,46 @@ void iterativeDeepening(Position& pos, SearchState& s) {
   // A re-search stopped before any root move completed has no result of
   // its own (its score would read as mated): the last completed one stands.
   const auto keepCompleted = [&](int& score) {
-    if (!s.stopSearch || s.rootMoveCount >= 2) return;
+    if (!stopped(s.shared) || s.rootMoveCount >= 2) return;
     score = lastScore;
     s.pvTable[0] = lastLine;
     s.rootLineLength = lastLineLength;
   };
   // Nothing to search.
-  if (s.maxDepth < 1) {
-    printInfo(pos, s, 0);
-    printStatistics(s);
+  if (s.shared.maxDepth < 1) {
+    reportLine(pos, s, 0);
+    reportStatistics(s);
     return;
   }
   // One ply deeper each time, inside an aspiration window.
-  for (int i = 1; i <= s.maxDepth; ++i) {
+  for (int i = 1; i <= s.shared.maxDepth; ++i) {
     // Search the iteration.
     s.iterationDepth = i;
     int score = rootSearch(pos, s, i * ONE_PLY, alpha, beta);
     // Interrupted: keep the last completed result unless a root move completed.
-    if (s.stopSearch) {
+    if (stopped(s.shared)) {
       if (s.rootMoveCount < 2) score = lastScore;
-      printInfo(pos, s, score);
-      printStatistics(s);
+      reportLine(pos, s, score);
+      reportStatistics(s);
       return;
     }
     // Fail low: open the window downwards.
     if (score <= alpha) {
-      printInfo(pos, s, score);
+      reportLine(pos, s, score);
       alpha = -MATE_SCORE;
       score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, beta);
       keepCompleted(score);
     }
     // Fail high: open it upwards; a second failure is accepted.
     if (score >= beta) {
-      printInfo(pos, s, score);
+      reportLine(pos, s, score);
       score = rootSearch(pos, s, i * ONE_PLY, alpha, MATE_SCORE);
       keepCompleted(score);
     }
     // A forced move needs no deep search.
-    if (s.rootMoveCount == 1 && i == 3 && !(s.searchFlags & (GO_INFINITE | GO_PONDER))) {
-      printInfo(pos, s, score);
-      printStatistics(s);
+    if (s.rootMoveCount == 1 && i == 3 && !(s.shared.searchFlags & (GO_INFINITE | GO_PONDER))) {
+      reportLine(pos, s, score);
+      reportStatistics(s);
       return;
     }
     // Centre the next window on this score.
@@ -198,51 +204,25 @@ void iterativeDeepening(Position& pos, SearchState& s) {
     lastLineLength = s.rootLineLength;
     alpha = score - ASPIRATION_WINDOW;
     beta = score + ASPIRATION_WINDOW;
-    if (i > 2) printInfo(pos, s, score);
+    if (i > 2) reportLine(pos, s, score);
   }
   // The final line.
-  printInfo(pos, s, lastScore);
-  printStatistics(s);
+  reportLine(pos, s, lastScore);
+  reportStatistics(s);
 }
 
-void printInfo(const Position& pos, SearchState& s, int score) {
-  if (s.abandoned) return;
-  // One write per line: the line is assembled first.
-  std::array<char, 1024> text;
-  char* out = text.data();
-  const char* const stop = text.data() + text.size();
-  const int elapsed = static_cast<int>(elapsedMs(s));
-  const long long nodes = static_cast<long long>(s.nodeCount);
-  int shown = s.iterationDepth;
-  if (s.uciMode) {
-    if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
-      const int distance = score > 0 ? (MATE_SCORE + 1 - score) / 2 : -((MATE_SCORE + 1 + score) / 2);
-      out += std::snprintf(out, stop - out, "info depth %d score mate %d time %d nodes %lld pv ",
-                           s.iterationDepth, distance, elapsed, nodes);
-    } else {
-      out += std::snprintf(out, stop - out, "info depth %d score cp %d time %d nodes %lld pv ",
-                           s.iterationDepth, score, elapsed, nodes);
-    }
-  } else {
-    out +=
-        std::snprintf(out, stop - out, "%3d  %6d    %6d  %8lld    ", s.iterationDepth, score, elapsed, nodes);
-    if (shown > CONSOLE_PV_MOVES) shown = CONSOLE_PV_MOVES;
-  }
+void reportLine(const Position& pos, SearchThread& s, int score) {
+  const SearchState& shared = s.shared;
+  if (shared.abandoned || shared.report.line == nullptr) return;
   buildShownLine(pos, s, s.iterationDepth);
-  if (shown > s.shownLength) shown = s.shownLength;
-  for (int i = 0; i < shown; ++i)
-    out += std::snprintf(out, stop - out, "%s ", moveToText(s.shownLine[i]).text);
-  std::printf("%s\n", text.data());
+  const SearchLine line{s.iterationDepth,   score,        elapsedMs(shared), totalNodes(s),
+                        s.shownLine.data(), s.shownLength};
+  shared.report.line(shared.report.context, line);
 }
 
-void printStatistics(const SearchState& s) {
-  if (s.abandoned || s.uciMode) return;
-  std::uint32_t elapsed = elapsedMs(s);
-  if (elapsed == 0) elapsed = 1;
-  const long long nodes = static_cast<long long>(s.nodeCount);
-  std::printf("Time: %d.%03d  Nodes: %lld  Nps: %lld  maxply %d\n", static_cast<int>(elapsed / 1000),
-              static_cast<int>(elapsed % 1000), nodes, nodes / elapsed * 1000, s.maxply);
-  const ExtensionCounters& c = s.extensionCount;
-  std::printf("check %d  prom %d  p7 %d  single %d  mt %d  kt %d simple %d \n", c.check, c.prom, c.p7,
-              c.single, c.mt, c.kt, c.simple);
+void reportStatistics(const SearchThread& s) {
+  const SearchState& shared = s.shared;
+  if (shared.abandoned || shared.report.statistics == nullptr) return;
+  const SearchStatistics stats{elapsedMs(shared), totalNodes(s), s.maxply, s.extensionCount};
+  shared.report.statistics(shared.report.context, stats);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -62,6 +63,7 @@ void storeHash(HashTable& table, const Position& pos, int depth, int score, std:
 // ---------------------------------------------------------------------------
 
 struct SearchState;
+struct SearchThread;
 
 // What the search needs from its caller while it runs, as plain function
 // pointers with the caller's context.
@@ -72,6 +74,38 @@ struct SearchInput {
   // Reads and answers waiting input, every POLL_INTERVAL nodes; may clear
   // bits of searchFlags, set stopSearch, or end the session with abandoned.
   void (*poll)(void* context, SearchState& s) = nullptr;
+};
+
+// One progress line: an iteration's result, a new best root move, or the
+// final line. moves points at length moves of the line to show.
+struct SearchLine {
+  std::int32_t depth;
+  std::int32_t score;
+  std::uint32_t elapsed;  // milliseconds since the search started
+  std::int64_t nodes;     // all threads
+  const Move* moves;
+  std::int32_t length;
+};
+
+// Extension statistics of the current search.
+struct ExtensionCounters {
+  std::int32_t check, prom, p7, single, mt, kt, simple;
+};
+
+// The end-of-search statistics.
+struct SearchStatistics {
+  std::uint32_t elapsed;
+  std::int64_t nodes;
+  std::int32_t maxply;
+  ExtensionCounters extensions;
+};
+
+// How the search hands its progress to whoever writes it out; only the main
+// search thread reports. Both may be null (nothing is reported).
+struct SearchReport {
+  void* context = nullptr;
+  void (*line)(void* context, const SearchLine& line) = nullptr;
+  void (*statistics)(void* context, const SearchStatistics& stats) = nullptr;
 };
 
 constexpr int GO_INFINITE = 1;
@@ -85,13 +119,11 @@ struct Killers {
   Move mateKiller;
 };
 
-// Extension statistics of the current search.
-struct ExtensionCounters {
-  std::int32_t check, prom, p7, single, mt, kt, simple;
-};
-
+// What all search threads share: the table, the limits and the stop flag,
+// and the caller's input and report.
 struct SearchState {
   SearchInput input;
+  SearchReport report;
   bool uciMode = false;  // progress lines in UCI form, without the console statistics
 
   // Limits, set before a search; the polls may change them while it runs.
@@ -100,12 +132,23 @@ struct SearchState {
   std::uint32_t stopTime = 0;              // clock value at which a timed search stops
   bool clockLimited = true;                // stopTime applies (not to depth or nodes alone)
   std::int64_t nodeLimit = NO_NODE_LIMIT;  // "go nodes": stop at the first poll at or past it
-  bool stopSearch = false;                 // set to make the search unwind
-  bool abandoned = false;                  // set with stopSearch when the session ends: print nothing more
-
-  // Counters of the current search.
+  std::atomic<bool> stopSearch = false;    // set to make every thread unwind
+  std::atomic<bool> abandoned = false;     // set with stopSearch when the session ends: print nothing more
   std::uint32_t searchStartTime = 0;
-  std::int64_t nodeCount = 0;
+
+  HashTable hashTable;
+};
+
+// What one search thread changes: its counters, ordering tables, lines,
+// move lists and evaluation data.
+struct SearchThread {
+  explicit SearchThread(SearchState& s, int number = 0) : shared(s), id(number) {}
+  SearchState& shared;
+  std::int32_t id;  // 0 for the main thread, which alone polls and reports
+
+  // Counters of the current search. The node count is read by the main
+  // thread while the others run.
+  std::atomic<std::int64_t> nodeCount = 0;
   std::int32_t maxply = 0;
   std::int32_t iterationDepth = 0;
   std::int32_t rootMoveCount = 0;
@@ -130,9 +173,17 @@ struct SearchState {
   std::array<MoveEntry, MOVE_STACK_SIZE> moveStack{};
   std::array<std::int32_t, MAX_PLY + 1> moveListStart{};
 
-  HashTable hashTable;
   EvalData eval;
 };
+
+// The count of one more node: only this thread writes it, so no locked add.
+inline void addNode(SearchThread& t) {
+  t.nodeCount.store(t.nodeCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+inline std::int64_t nodesOf(const SearchThread& t) { return t.nodeCount.load(std::memory_order_relaxed); }
+inline bool stopped(const SearchState& s) { return s.stopSearch.load(std::memory_order_relaxed); }
+// Nodes of the current search over all threads.
+std::int64_t totalNodes(const SearchThread& main);
 
 inline std::uint32_t clockMs(const SearchState& s) { return s.input.clock(s.input.context); }
 // A plain timed search that stops at the deadline: no ponder, no node limit.
@@ -147,9 +198,9 @@ constexpr bool clockReached(std::uint32_t now, std::uint32_t deadline) {
   return static_cast<std::int32_t>(now - deadline) >= 0;
 }
 
-inline MoveEntry* listBegin(SearchState& s, int p) { return s.moveStack.data() + s.moveListStart[p]; }
-inline MoveEntry* listEnd(SearchState& s, int p) { return s.moveStack.data() + s.moveListStart[p + 1]; }
-inline void setListEnd(SearchState& s, int p, const MoveEntry* end) {
+inline MoveEntry* listBegin(SearchThread& s, int p) { return s.moveStack.data() + s.moveListStart[p]; }
+inline MoveEntry* listEnd(SearchThread& s, int p) { return s.moveStack.data() + s.moveListStart[p + 1]; }
+inline void setListEnd(SearchThread& s, int p, const MoveEntry* end) {
   s.moveListStart[p + 1] = static_cast<std::int32_t>(end - s.moveStack.data());
 }
 
@@ -159,22 +210,22 @@ inline void setListEnd(SearchState& s, int p, const MoveEntry* end) {
 
 // The scoring passes return the entry pickMove would take first (nullptr
 // when none can be taken), found on the way, so the first pick needs no scan.
-MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove);
-MoveEntry* scoreCaptures(const Position& pos, SearchState& s);
+MoveEntry* scoreMoves(const Position& pos, SearchThread& s, Move hashMove);
+MoveEntry* scoreCaptures(const Position& pos, SearchThread& s);
 // The best entry not yet searched (score above -1, ties to the first); 0
 // when there is none. The entry is marked searched.
-Move pickMove(SearchState& s, int ply);
+Move pickMove(SearchThread& s, int ply);
 // Takes first if it is set (clearing it), else picks as pickMove.
-inline Move pickMove(SearchState& s, int ply, MoveEntry*& first) {
+inline Move pickMove(SearchThread& s, int ply, MoveEntry*& first) {
   if (first == nullptr) return pickMove(s, ply);
   MoveEntry* e = first;
   first = nullptr;
   e->score = -1;
   return e->move;
 }
-void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int depth);
-void clearHistory(SearchState& s);
-void updatePv(SearchState& s, int ply, Move m);
+void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth);
+void clearHistory(SearchThread& s);
+void updatePv(SearchThread& s, int ply, Move m);
 
 // ---------------------------------------------------------------------------
 // Search
@@ -182,17 +233,23 @@ void updatePv(SearchState& s, int ply, Move m);
 
 // After makeMove(m); nodePieces counts the knights, bishops, rooks and queens
 // of both colours before the move.
-int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mateThreat, int nodePieces);
+int extensionFor(const Position& pos, SearchThread& s, Move m, bool gc, bool mateThreat, int nodePieces);
 
 // Reads waiting input, the node count and the clock; may set stopSearch.
 // Once the search has been told to stop it reads nothing more: the lines
 // that follow belong to the command loop.
-void pollInput(SearchState& s);
-int quiesce(Position& pos, SearchState& s, int alpha, int beta);
-int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool allowNull);
-void initSearch(Position& pos, SearchState& s);
-int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta);
-void iterativeDeepening(Position& pos, SearchState& s);
-// Also fills shownLine; pos is the root.
-void printInfo(const Position& pos, SearchState& s, int score);
-void printStatistics(const SearchState& s);
+void pollInput(SearchThread& s);
+int quiesce(Position& pos, SearchThread& s, int alpha, int beta);
+int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool allowNull);
+// A new search: the table's generation, the stop flag, the start time, and
+// resetThread for the main thread.
+void initSearch(Position& pos, SearchThread& s);
+// The one reset of a thread's per-search state: searchPly, the root's move
+// list, counters, lines and history (the killers carry over).
+void resetThread(Position& pos, SearchThread& s);
+int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta);
+void iterativeDeepening(Position& pos, SearchThread& s);
+// Hands a progress line for the current iteration to the report; also
+// fills shownLine. pos is the root.
+void reportLine(const Position& pos, SearchThread& s, int score);
+void reportStatistics(const SearchThread& s);

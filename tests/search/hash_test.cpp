@@ -19,7 +19,7 @@ class HashTest : public SearchTest {
 };
 
 TEST_F(HashTest, ReplacementByGenerationAndDepth) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   struct Case {
     int storedDepth;
@@ -35,27 +35,27 @@ TEST_F(HashTest, ReplacementByGenerationAndDepth) {
       {30, 20, 63, true}, {30, 20, 64, false},  // the generation wraps: counts as current again
   };
   // Same index, different key: the old entry's key plays no part.
-  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(ss.hashTable.hashEntryCount);
+  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(ss.shared.hashTable.hashEntryCount);
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(ss.hashTable, pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
+    storeHash(ss.shared.hashTable, pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
     for (int i = 0; i < c.searchesLater; ++i)
-      ss.hashTable.hashGeneration = (ss.hashTable.hashGeneration + 1) & 63;
+      ss.shared.hashTable.hashGeneration = (ss.shared.hashTable.hashGeneration + 1) & 63;
     useKey(other);
-    storeHash(ss.hashTable, pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
-    const HashEntry& e = hashEntryFor(ss.hashTable, KEY_A);
-    ASSERT_EQ(&e, &hashEntryFor(ss.hashTable, other));
+    storeHash(ss.shared.hashTable, pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
+    const HashEntry& e = hashEntryFor(ss.shared.hashTable, KEY_A);
+    ASSERT_EQ(&e, &hashEntryFor(ss.shared.hashTable, other));
     EXPECT_EQ(e.keyLow, static_cast<std::uint32_t>(c.replaced ? other : KEY_A))
         << c.storedDepth << " " << c.newDepth;
     EXPECT_EQ(e.score, c.replaced ? 222 : 111);
     EXPECT_EQ(e.info & 0xFFFFFF, c.replaced ? 0x4321u : 0x1234u);
-    EXPECT_EQ(e.info >> 26, ss.hashTable.hashGeneration);
+    EXPECT_EQ(e.info >> 26, ss.shared.hashTable.hashGeneration);
   }
 }
 
 TEST_F(HashTest, ProbeRules) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -92,9 +92,9 @@ TEST_F(HashTest, ProbeRules) {
     forgetLearning();
     useKey(KEY_A);
     pos.searchPly = c.storePly;
-    storeHash(ss.hashTable, pos, c.storedDepth, c.score, c.bound, 0xABCD);
+    storeHash(ss.shared.hashTable, pos, c.storedDepth, c.score, c.bound, 0xABCD);
     pos.searchPly = c.ply;
-    const ProbeResult r = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
+    const ProbeResult r = probeHash(ss.shared.hashTable, pos, c.probeDepth, c.alpha, c.beta);
     position().searchPly = 0;
     EXPECT_EQ(r.cutoff, c.cutoff) << c.name;
     if (c.cutoff) {
@@ -103,35 +103,36 @@ TEST_F(HashTest, ProbeRules) {
     EXPECT_EQ(r.forbidNull, c.forbidNull) << c.name;
     EXPECT_EQ(r.hashMove, 0xABCDu) << c.name << ": any matching entry supplies its move";
     useKey(KEY_A ^ 1);  // a different key at a different index misses
-    const ProbeResult miss = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
+    const ProbeResult miss = probeHash(ss.shared.hashTable, pos, c.probeDepth, c.alpha, c.beta);
     EXPECT_FALSE(miss.cutoff || miss.forbidNull || miss.hashMove != 0) << c.name;
   }
 }
 
 TEST_F(HashTest, ZeroedEntryMatchesKeyZeroWithoutEffect) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   useKey(0);
-  const ProbeResult r = probeHash(ss.hashTable, pos, 0, -32767, 32767);
+  const ProbeResult r = probeHash(ss.shared.hashTable, pos, 0, -32767, 32767);
   EXPECT_FALSE(r.cutoff);
   EXPECT_FALSE(r.forbidNull);
   EXPECT_EQ(r.hashMove, 0u);
 }
 
 TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
-  resizeHashTable(ss.hashTable, 5);
-  EXPECT_EQ(ss.hashTable.hashEntryCount, 5 * 65536);
+  resizeHashTable(ss.shared.hashTable, 5);
+  EXPECT_EQ(ss.shared.hashTable.hashEntryCount, 5 * 65536);
   const std::uint64_t n = 5 * 65536;
   const std::uint64_t keys[] = {n * 3 + 17, 0xFFFFFFFFFFFFFFFFULL, n * 4 - 1, 1ULL << 40};
   for (std::uint64_t k : keys)
-    EXPECT_EQ(&hashEntryFor(ss.hashTable, k), ss.hashTable.entries.get() + k % n) << std::hex << k;
+    EXPECT_EQ(&hashEntryFor(ss.shared.hashTable, k), ss.shared.hashTable.entries.get() + k % n)
+        << std::hex << k;
   // A power-of-two mask would put these two in different slots.
-  EXPECT_EQ(&hashEntryFor(ss.hashTable, n + 5), &hashEntryFor(ss.hashTable, 5));
+  EXPECT_EQ(&hashEntryFor(ss.shared.hashTable, n + 5), &hashEntryFor(ss.shared.hashTable, 5));
   useKey(n * 7 + 9);
-  storeHash(ss.hashTable, pos, 20, 77, BOUND_LOWER, 0x0203);
-  EXPECT_EQ(ss.hashTable.entries[9].score, 77);
-  resizeHashTable(ss.hashTable, DEFAULT_HASH_MB);
-  EXPECT_EQ(ss.hashTable.hashEntryCount, 262144);
+  storeHash(ss.shared.hashTable, pos, 20, 77, BOUND_LOWER, 0x0203);
+  EXPECT_EQ(ss.shared.hashTable.entries[9].score, 77);
+  resizeHashTable(ss.shared.hashTable, DEFAULT_HASH_MB);
+  EXPECT_EQ(ss.shared.hashTable.hashEntryCount, 262144);
 }
