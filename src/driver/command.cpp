@@ -45,6 +45,7 @@ void printUciIdentification() {
   std::printf("option name Hash type spin default %d min %d max %d\n", HASH_ADVERTISED_MB, HASH_MIN_MB,
               HASH_MAX_MB);
   std::printf("option name Ponder type check default true\n");
+  std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_THREADS);
   std::printf("uciok\n");
 }
 
@@ -56,11 +57,35 @@ bool allocateHashTable(Engine& e, int megabytes) {
   return false;
 }
 
+// The name at the start of text, in any case, as a whole word.
+bool optionNamed(const char* text, const char* name) {
+  const int n = static_cast<int>(std::strlen(name));
+  return strEqualNoCaseN(n, text, name) && static_cast<int>(std::strlen(text)) >= n &&
+         (text[n] == 0 || isBlank(text[n]));
+}
+
+// The number after "value" in the rest of a spin option's line; false
+// when the line has no value.
+bool optionValue(const char* rest, int& value) {
+  while (isBlank(*rest)) ++rest;
+  if (!optionNamed(rest, "value")) return false;
+  value = parseInt(rest + 5);
+  return true;
+}
+
+int clampInt(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
+
 }  // namespace
 
 void setOption(Engine& e, const char* text) {
   const char* p = text;
   while (isBlank(*p)) ++p;
+  int value = 0;
+  // Search threads: between searches only, which is when options arrive.
+  if (optionNamed(p, "threads")) {
+    if (optionValue(p + 7, value)) setThreadCount(e.search, clampInt(value, 1, MAX_THREADS));
+    return;
+  }
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.
   if (strEqualNoCaseN(6, p, "ponder") && (p[6] == 0 || isBlank(p[6]))) return;

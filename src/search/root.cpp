@@ -19,11 +19,9 @@ inline void updateRootPv(SearchThread& s, Move m) {
 
 // The table's move for the position, when it is legal there (0 otherwise).
 Move legalTableMove(Position& pos, const HashTable& table) {
-  const HashEntry& e = hashEntryFor(table, pos.key);
-  if (e.keyLow != static_cast<std::uint32_t>(pos.key) ||
-      e.keyHigh != static_cast<std::uint32_t>(pos.key >> 32))
-    return 0;
-  const Move m = e.info & 0xFFFFFF;
+  HashData e;
+  if (!readHash(table, pos.key, e)) return 0;
+  const Move m = e.move;
   if (m == 0) return 0;
   MoveList list;
   const MoveEntry* end = generateMoves(pos, list.data());
@@ -74,8 +72,6 @@ void buildShownLine(const Position& root, SearchThread& s, int limit) {
 
 }  // namespace
 
-std::int64_t totalNodes(const SearchThread& main) { return nodesOf(main); }
-
 void resetThread(Position& pos, SearchThread& s) {
   pos.searchPly = 0;
   s.moveListStart[0] = 0;
@@ -87,6 +83,9 @@ void resetThread(Position& pos, SearchThread& s) {
   s.pvLength.fill(0);
   s.rootLineLength = 0;
   s.shownLength = 0;
+  s.completedDepth = 0;
+  s.completedScore = 0;
+  s.completedLength = 0;
   clearHistory(s);
 }
 
@@ -144,41 +143,33 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
   return best;
 }
 
-void iterativeDeepening(Position& pos, SearchThread& s) {
-  // Fresh per-search state and a full window.
-  initSearch(pos, s);
+namespace {
+
+// The iterations of one thread; returns the score of the final line. The
+// main thread reports as it goes; helpers search silently, the odd ones a
+// ply deeper than the even ones, so that they spread over two depths.
+int deepen(Position& pos, SearchThread& s) {
+  const bool main = s.id == 0;
+  const int offset = s.id & 1;
   int alpha = -MATE_SCORE;
   int beta = MATE_SCORE;
-  int lastScore = 0;
-  // The last completed iteration's line, for a stop inside a re-search.
-  std::array<Move, MAX_PLY> lastLine{};
-  int lastLineLength = 0;
   // A re-search stopped before any root move completed has no result of
   // its own (its score would read as mated): the last completed one stands.
   const auto keepCompleted = [&](int& score) {
     if (!stopped(s.shared) || s.rootMoveCount >= 2) return;
-    score = lastScore;
-    s.pvTable[0] = lastLine;
-    s.rootLineLength = lastLineLength;
+    score = s.completedScore;
+    s.pvTable[0] = s.completedLine;
+    s.rootLineLength = s.completedLength;
   };
   // Nothing to search.
-  if (s.shared.maxDepth < 1) {
-    reportLine(pos, s, 0);
-    reportStatistics(s);
-    return;
-  }
+  if (s.shared.maxDepth < 1) return 0;
   // One ply deeper each time, inside an aspiration window.
-  for (int i = 1; i <= s.shared.maxDepth; ++i) {
+  for (int i = 1 + offset; i <= s.shared.maxDepth; ++i) {
     // Search the iteration.
     s.iterationDepth = i;
     int score = rootSearch(pos, s, i * ONE_PLY, alpha, beta);
     // Interrupted: keep the last completed result unless a root move completed.
-    if (stopped(s.shared)) {
-      if (s.rootMoveCount < 2) score = lastScore;
-      reportLine(pos, s, score);
-      reportStatistics(s);
-      return;
-    }
+    if (stopped(s.shared)) return s.rootMoveCount < 2 ? s.completedScore : score;
     // Fail low: open the window downwards.
     if (score <= alpha) {
       reportLine(pos, s, score);
@@ -193,27 +184,113 @@ void iterativeDeepening(Position& pos, SearchThread& s) {
       keepCompleted(score);
     }
     // A forced move needs no deep search.
-    if (s.rootMoveCount == 1 && i == 3 && !(s.shared.searchFlags & (GO_INFINITE | GO_PONDER))) {
-      reportLine(pos, s, score);
-      reportStatistics(s);
-      return;
-    }
+    if (main && s.rootMoveCount == 1 && i == 3 && !(s.shared.searchFlags & (GO_INFINITE | GO_PONDER)))
+      return score;
     // Centre the next window on this score.
-    lastScore = score;
-    lastLine = s.pvTable[0];
-    lastLineLength = s.rootLineLength;
+    if (!stopped(s.shared)) s.completedDepth = i;
+    s.completedScore = score;
+    s.completedLine = s.pvTable[0];
+    s.completedLength = s.rootLineLength;
     alpha = score - ASPIRATION_WINDOW;
     beta = score + ASPIRATION_WINDOW;
     if (i > 2) reportLine(pos, s, score);
   }
+  return s.completedScore;
+}
+
+void helperLoop(SearchHelper& h, std::uint64_t seen) {
+  SearchState& s = h.thread.shared;
+  for (;;) {
+    {
+      std::unique_lock lock(s.poolMutex);
+      s.poolWake.wait(lock, [&] { return s.poolQuit || s.poolGeneration != seen; });
+      if (s.poolQuit) return;
+      seen = s.poolGeneration;
+    }
+    deepen(h.pos, h.thread);
+    {
+      std::lock_guard lock(s.poolMutex);
+      if (--s.poolRunning == 0) s.poolDone.notify_all();
+    }
+  }
+}
+
+// The helpers take a copy of the root and start; they are idle, so their
+// state may be written here.
+void startHelpers(const Position& root, SearchState& s) {
+  if (s.helpers.empty()) return;
+  for (auto& h : s.helpers) {
+    h->pos = root;
+    resetThread(h->pos, h->thread);
+  }
+  std::lock_guard lock(s.poolMutex);
+  s.poolRunning = static_cast<int>(s.helpers.size());
+  ++s.poolGeneration;
+  s.poolWake.notify_all();
+}
+
+// Stops the helpers and waits until every one has finished.
+void stopHelpers(SearchState& s) {
+  if (s.helpers.empty()) return;
+  s.stopSearch = true;
+  std::unique_lock lock(s.poolMutex);
+  s.poolDone.wait(lock, [&] { return s.poolRunning == 0; });
+}
+
+// The answer comes from the deepest finished iteration of any thread.
+int adoptDeepest(SearchThread& main, int score) {
+  const SearchThread* deepest = &main;
+  for (const auto& h : main.shared.helpers)
+    if (h->thread.completedDepth > deepest->completedDepth) deepest = &h->thread;
+  if (deepest == &main) return score;
+  main.iterationDepth = deepest->completedDepth;
+  main.pvTable[0] = deepest->completedLine;
+  main.rootLineLength = deepest->completedLength;
+  return deepest->completedScore;
+}
+
+}  // namespace
+
+void iterativeDeepening(Position& pos, SearchThread& s) {
+  initSearch(pos, s);
+  startHelpers(pos, s.shared);
+  int score = deepen(pos, s);
+  if (!s.shared.helpers.empty()) {
+    stopHelpers(s.shared);
+    score = adoptDeepest(s, score);
+  }
   // The final line.
-  reportLine(pos, s, lastScore);
+  reportLine(pos, s, score);
   reportStatistics(s);
+}
+
+void setThreadCount(SearchState& s, int count) {
+  {
+    std::lock_guard lock(s.poolMutex);
+    s.poolQuit = true;
+    s.poolWake.notify_all();
+  }
+  for (auto& h : s.helpers) h->handle.join();
+  s.helpers.clear();
+  s.poolQuit = false;
+  for (int id = 1; id < count && id < MAX_THREADS; ++id) {
+    s.helpers.push_back(std::make_unique<SearchHelper>(s, id));
+    SearchHelper& h = *s.helpers.back();
+    h.handle = std::thread(helperLoop, std::ref(h), s.poolGeneration);
+  }
+}
+
+SearchState::~SearchState() { setThreadCount(*this, 1); }
+
+std::int64_t totalNodes(const SearchThread& main) {
+  std::int64_t n = nodesOf(main);
+  for (const auto& h : main.shared.helpers) n += nodesOf(h->thread);
+  return n;
 }
 
 void reportLine(const Position& pos, SearchThread& s, int score) {
   const SearchState& shared = s.shared;
-  if (shared.abandoned || shared.report.line == nullptr) return;
+  if (s.id != 0 || shared.abandoned || shared.report.line == nullptr) return;
   buildShownLine(pos, s, s.iterationDepth);
   const SearchLine line{s.iterationDepth,   score,        elapsedMs(shared), totalNodes(s),
                         s.shownLine.data(), s.shownLength};

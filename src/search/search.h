@@ -4,8 +4,12 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "eval/eval.h"
 #include "position/position.h"
@@ -22,14 +26,35 @@ constexpr std::uint32_t BOUND_UPPER = 1;
 constexpr std::uint32_t BOUND_LOWER = 2;
 constexpr std::uint32_t BOUND_EXACT = 3;
 
+// One entry: the packed data and the key XOR the data, each written and
+// read as one 64-bit word. An entry half written by another thread fails
+// the key test, so it is never trusted.
 struct HashEntry {
-  std::uint32_t keyLow;
-  std::uint32_t keyHigh;
-  std::int16_t depth;  // tenths of a ply
-  std::int16_t score;  // a mate score counts from the storing node, others as returned
-  std::uint32_t info;  // bits 0-23 move, 24-25 bound, 26-31 generation
+  std::atomic<std::uint64_t> check;  // position key XOR data
+  std::atomic<std::uint64_t> data;  // bits 0-23 move, 24-25 bound, 26-31 generation, 32-47 depth, 48-63 score
 };
 static_assert(sizeof(HashEntry) == 16);
+
+// The fields of an entry's data.
+struct HashData {
+  Move move;            // 0 for none
+  std::uint32_t bound;  // 0 in a never-written entry
+  std::uint32_t generation;
+  int depth;  // tenths of a ply
+  int score;  // a mate score counts from the storing node, others as returned
+};
+constexpr HashData unpackHash(std::uint64_t d) {
+  return {static_cast<Move>(d & 0xFFFFFF), static_cast<std::uint32_t>(d >> 24) & 3,
+          static_cast<std::uint32_t>(d >> 26) & 63, static_cast<std::int16_t>(d >> 32),
+          static_cast<std::int16_t>(d >> 48)};
+}
+constexpr std::uint64_t packHash(Move move, std::uint32_t bound, std::uint32_t generation, int depth,
+                                 int score) {
+  return (move & 0xFFFFFF) | static_cast<std::uint64_t>(bound) << 24 |
+         static_cast<std::uint64_t>(generation) << 26 |
+         static_cast<std::uint64_t>(static_cast<std::uint16_t>(depth)) << 32 |
+         static_cast<std::uint64_t>(static_cast<std::uint16_t>(score)) << 48;
+}
 
 constexpr int DEFAULT_HASH_MB = 4;  // the table of a fresh engine
 constexpr std::int64_t ENTRIES_PER_MB = (1 << 20) / static_cast<std::int64_t>(sizeof(HashEntry));
@@ -47,6 +72,17 @@ bool resizeHashTable(HashTable& table, int megabytes);
 inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {
   return table.entries[key % static_cast<std::uint64_t>(table.hashEntryCount)];
 }
+// The data stored for key, or false when the entry holds another key (or a
+// torn write).
+inline bool readHash(const HashTable& table, std::uint64_t key, HashData& out) {
+  const HashEntry& e = hashEntryFor(table, key);
+  const std::uint64_t d = e.data.load(std::memory_order_relaxed);
+  if ((e.check.load(std::memory_order_relaxed) ^ d) != key) return false;
+  out = unpackHash(d);
+  return true;
+}
+// Zeroes every entry (the generation is kept).
+void clearHashTable(HashTable& table);
 
 // Result of a probe: a score to return at once, or what the node may use.
 struct ProbeResult {
@@ -64,6 +100,7 @@ void storeHash(HashTable& table, const Position& pos, int depth, int score, std:
 
 struct SearchState;
 struct SearchThread;
+struct SearchHelper;
 
 // What the search needs from its caller while it runs, as plain function
 // pointers with the caller's context.
@@ -137,6 +174,21 @@ struct SearchState {
   std::uint32_t searchStartTime = 0;
 
   HashTable hashTable;
+
+  // Helper threads (Threads - 1 of them), idle between searches, and the
+  // signals that start them and tell the main thread they have finished.
+  std::vector<std::unique_ptr<SearchHelper>> helpers;
+  std::mutex poolMutex;
+  std::condition_variable poolWake;
+  std::condition_variable poolDone;
+  std::uint64_t poolGeneration = 0;  // one more for every search the helpers join
+  int poolRunning = 0;               // helpers still searching
+  bool poolQuit = false;
+
+  SearchState() = default;
+  SearchState(const SearchState&) = delete;
+  SearchState& operator=(const SearchState&) = delete;
+  ~SearchState();  // ends the helper threads
 };
 
 // What one search thread changes: its counters, ordering tables, lines,
@@ -174,7 +226,27 @@ struct SearchThread {
   std::array<std::int32_t, MAX_PLY + 1> moveListStart{};
 
   EvalData eval;
+
+  // The last iteration this thread finished in the current search: its
+  // depth, score and row 0 of pvTable with its length.
+  std::int32_t completedDepth = 0;
+  std::int32_t completedScore = 0;
+  std::array<Move, MAX_PLY> completedLine{};
+  std::int32_t completedLength = 0;
 };
+
+// A helper: its own position and thread state, and what it last finished.
+struct SearchHelper {
+  explicit SearchHelper(SearchState& s, int id) : thread(s, id) {}
+  SearchThread thread;
+  Position pos{};
+  std::thread handle;
+};
+
+// Ends the current helpers and starts count - 1 new ones (count 1 to
+// MAX_THREADS); only between searches. The table stays as it is.
+constexpr int MAX_THREADS = 256;
+void setThreadCount(SearchState& s, int count);
 
 // The count of one more node: only this thread writes it, so no locked add.
 inline void addNode(SearchThread& t) {

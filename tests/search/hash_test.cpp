@@ -44,13 +44,15 @@ TEST_F(HashTest, ReplacementByGenerationAndDepth) {
       ss.shared.hashTable.hashGeneration = (ss.shared.hashTable.hashGeneration + 1) & 63;
     useKey(other);
     storeHash(ss.shared.hashTable, pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
-    const HashEntry& e = hashEntryFor(ss.shared.hashTable, KEY_A);
-    ASSERT_EQ(&e, &hashEntryFor(ss.shared.hashTable, other));
-    EXPECT_EQ(e.keyLow, static_cast<std::uint32_t>(c.replaced ? other : KEY_A))
+    ASSERT_EQ(&hashEntryFor(ss.shared.hashTable, KEY_A), &hashEntryFor(ss.shared.hashTable, other));
+    HashData e{};
+    ASSERT_TRUE(readHash(ss.shared.hashTable, c.replaced ? other : KEY_A, e))
         << c.storedDepth << " " << c.newDepth;
+    EXPECT_FALSE(readHash(ss.shared.hashTable, c.replaced ? KEY_A : other, e));
+    ASSERT_TRUE(readHash(ss.shared.hashTable, c.replaced ? other : KEY_A, e));
     EXPECT_EQ(e.score, c.replaced ? 222 : 111);
-    EXPECT_EQ(e.info & 0xFFFFFF, c.replaced ? 0x4321u : 0x1234u);
-    EXPECT_EQ(e.info >> 26, ss.shared.hashTable.hashGeneration);
+    EXPECT_EQ(e.move, c.replaced ? 0x4321u : 0x1234u);
+    EXPECT_EQ(e.generation, ss.shared.hashTable.hashGeneration);
   }
 }
 
@@ -132,7 +134,7 @@ TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
   EXPECT_EQ(&hashEntryFor(ss.shared.hashTable, n + 5), &hashEntryFor(ss.shared.hashTable, 5));
   useKey(n * 7 + 9);
   storeHash(ss.shared.hashTable, pos, 20, 77, BOUND_LOWER, 0x0203);
-  EXPECT_EQ(ss.shared.hashTable.entries[9].score, 77);
+  EXPECT_EQ(unpackHash(ss.shared.hashTable.entries[9].data).score, 77);
   resizeHashTable(ss.shared.hashTable, DEFAULT_HASH_MB);
   EXPECT_EQ(ss.shared.hashTable.hashEntryCount, 262144);
 }

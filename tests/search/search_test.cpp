@@ -93,9 +93,8 @@ TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
   for (const Case& c : cases) {
     const Move m = moveFromText(c.move);
     makeMove(pos, m);
-    const HashEntry& e = hashEntryFor(ss.shared.hashTable, pos.key);
-    const bool match = e.keyLow == static_cast<std::uint32_t>(pos.key) &&
-                       e.keyHigh == static_cast<std::uint32_t>(pos.key >> 32);
+    HashData e{};
+    const bool match = readHash(ss.shared.hashTable, pos.key, e);
     EXPECT_EQ(match, c.stored) << c.move;
     if (match) {
       EXPECT_EQ(e.depth, ONE_PLY) << c.move;
@@ -159,8 +158,8 @@ TEST_F(SearchResultTest, SingleNodes) {
     pos.searchPly = 0;
     EXPECT_EQ(score, c.expected) << c.name;
     EXPECT_EQ(nodesOf(ss), c.counted ? 2 : 1) << c.name;
-    const HashEntry& e = hashEntryFor(ss.shared.hashTable, pos.key);
-    EXPECT_NE(e.keyLow, static_cast<std::uint32_t>(pos.key)) << c.name << ": nothing is stored";
+    HashData e{};
+    EXPECT_FALSE(readHash(ss.shared.hashTable, pos.key, e)) << c.name << ": nothing is stored";
   }
 }
 
