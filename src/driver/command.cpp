@@ -46,6 +46,8 @@ void printUciIdentification() {
               HASH_MAX_MB);
   std::printf("option name Ponder type check default true\n");
   std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_THREADS);
+  std::printf("option name MultiPV type spin default 1 min 1 max %d\n", MAX_ROOT_MOVES);
+  std::printf("option name Clear Hash type button\n");
   std::printf("uciok\n");
 }
 
@@ -85,6 +87,21 @@ void setOption(Engine& e, const char* text) {
   if (optionNamed(p, "threads")) {
     if (optionValue(p + 7, value)) setThreadCount(e.search, clampInt(value, 1, MAX_THREADS));
     return;
+  }
+  if (optionNamed(p, "multipv")) {
+    if (optionValue(p + 7, value)) e.search.multiPv = clampInt(value, 1, MAX_ROOT_MOVES);
+    return;
+  }
+  // A fresh start for analysis: the table, the killers and the history.
+  if (optionNamed(p, "clear")) {
+    const char* q = p + 5;
+    while (isBlank(*q)) ++q;
+    if (optionNamed(q, "hash")) {
+      clearHashTable(e.search.hashTable);
+      clearLearning(e.thread);
+      for (auto& h : e.search.helpers) clearLearning(h->thread);
+      return;
+    }
   }
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.

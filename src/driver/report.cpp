@@ -19,7 +19,16 @@ void writeLine(void* context, const SearchLine& line) {
   const int score = line.score;
   int shown = line.length;
   if (s.uciMode) {
-    if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
+    if (line.multipv > 0) {
+      // One of several lines: its number after the depth.
+      out += std::snprintf(out, stop - out, "info depth %d multipv %d ", line.depth, line.multipv);
+      if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD)
+        out += std::snprintf(out, stop - out, "score mate %d ",
+                             score > 0 ? (MATE_SCORE + 1 - score) / 2 : -((MATE_SCORE + 1 + score) / 2));
+      else
+        out += std::snprintf(out, stop - out, "score cp %d ", score);
+      out += std::snprintf(out, stop - out, "time %d nodes %lld pv ", elapsed, nodes);
+    } else if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
       const int distance = score > 0 ? (MATE_SCORE + 1 - score) / 2 : -((MATE_SCORE + 1 + score) / 2);
       out += std::snprintf(out, stop - out, "info depth %d score mate %d time %d nodes %lld pv ", line.depth,
                            distance, elapsed, nodes);

@@ -107,6 +107,11 @@ void clearHistory(SearchThread& s) {
   s.historyMax = 0;
 }
 
+void clearLearning(SearchThread& s) {
+  s.killers.fill({});
+  clearHistory(s);
+}
+
 void updatePv(SearchThread& s, int p, Move m) {
   const int len = s.pvLength[p + 1];
   for (int i = p + 1; i < len; ++i) s.pvTable[p][i] = s.pvTable[p + 1][i];

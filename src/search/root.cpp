@@ -1,4 +1,5 @@
 // Iterative deepening, the root search and progress reporting.
+#include <algorithm>
 #include <array>
 
 #include "eval/eval.h"
@@ -70,6 +71,24 @@ void buildShownLine(const Position& root, SearchThread& s, int limit) {
   s.shownLength = n;
 }
 
+bool listed(const Move* moves, int count, Move m) {
+  for (int i = 0; i < count; ++i)
+    if (moves[i] == m) return true;
+  return false;
+}
+
+// Marks the root moves not to search as searched: those outside
+// "searchmoves" and those MultiPV has already placed. Returns no first pick.
+MoveEntry* restrictRoot(SearchThread& s) {
+  const SearchState& shared = s.shared;
+  for (MoveEntry *e = listBegin(s, 0), *end = listEnd(s, 0); e != end; ++e) {
+    const bool outside =
+        shared.searchMoveCount > 0 && !listed(shared.searchMoves.data(), shared.searchMoveCount, e->move);
+    if (outside || listed(s.excludedMoves.data(), s.excludedCount, e->move)) e->score = -1;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 void resetThread(Position& pos, SearchThread& s) {
@@ -86,6 +105,8 @@ void resetThread(Position& pos, SearchThread& s) {
   s.completedDepth = 0;
   s.completedScore = 0;
   s.completedLength = 0;
+  s.excludedCount = 0;
+  s.rootLineCount = 0;
   clearHistory(s);
 }
 
@@ -105,6 +126,7 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
   evaluate(pos, s.eval);
   setListEnd(s, 0, generateMoves(pos, listBegin(s, 0)));
   MoveEntry* first = scoreMoves(pos, s, s.pvTable[0][0]);
+  if (s.shared.searchMoveCount > 0 || s.excludedCount > 0) first = restrictRoot(s);
 
   // Every legal move, the first with the full window.
   int best = -MATE_SCORE;
@@ -132,7 +154,7 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
       best = score;
       if (score > alpha) {
         // A new best move from iteration 3 on is worth a progress line.
-        const bool changed = m != s.pvTable[0][0] && s.iterationDepth > 2;
+        const bool changed = m != s.pvTable[0][0] && s.iterationDepth > 2 && s.shared.multiPv == 1;
         updateRootPv(s, m);
         if (changed) reportLine(pos, s, score);
         if (score >= beta) return best;
@@ -144,6 +166,65 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
 }
 
 namespace {
+
+// "go mate N": a mate in N moves or fewer is proved.
+bool mateFound(SearchState& s, int score) {
+  if (s.mateLimit <= 0 || score <= MATE_THRESHOLD || (MATE_SCORE + 1 - score) / 2 > s.mateLimit) return false;
+  s.stopSearch = true;
+  return true;
+}
+
+// Puts a found line into row 0 of the line table, where the printer and
+// the answer read it.
+void useLine(SearchThread& s, const SearchThread::RootLine& line) {
+  s.pvTable[0] = line.moves;
+  s.rootLineLength = line.length;
+}
+
+// Iterations with several lines (MultiPV): each finds the best root move
+// not yet placed, with the full window, until MultiPV lines or the legal
+// moves run out; the lines are then reported best first. A stop keeps
+// the last completed iteration's lines.
+int deepenLines(Position& pos, SearchThread& s) {
+  SearchState& shared = s.shared;
+  for (int i = 1; i <= shared.maxDepth; ++i) {
+    s.iterationDepth = i;
+    s.excludedCount = 0;
+    int found = 0;
+    std::array<SearchThread::RootLine, MAX_ROOT_MOVES>& lines = s.rootLines;
+    // The new lines go after the completed ones until the iteration ends.
+    const int base = s.rootLineCount;
+    while (found < shared.multiPv && base + found < MAX_ROOT_MOVES) {
+      const int score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
+      if (stopped(shared) || s.rootMoveCount == 0 || s.pvLength[0] == 0) break;
+      SearchThread::RootLine& line = lines[base + found];
+      line.score = score;
+      line.length = s.rootLineLength;
+      line.moves = s.pvTable[0];
+      s.excludedMoves[s.excludedCount++] = line.moves[0];
+      ++found;
+    }
+    s.excludedCount = 0;
+    if (stopped(shared) && i > 1) break;
+    // Best first; equal scores keep the order found.
+    std::stable_sort(lines.begin() + base, lines.begin() + base + found,
+                     [](const auto& a, const auto& b) { return a.score > b.score; });
+    std::copy(lines.begin() + base, lines.begin() + base + found, lines.begin());
+    s.rootLineCount = found;
+    if (found == 0) break;
+    s.completedDepth = i;
+    s.completedScore = lines[0].score;
+    for (int k = 0; k < found; ++k) {
+      useLine(s, lines[k]);
+      reportLine(pos, s, lines[k].score, k + 1);
+    }
+    useLine(s, lines[0]);
+    buildShownLine(pos, s, i);  // for the ponder move
+    if (stopped(shared) || mateFound(shared, lines[0].score)) break;
+  }
+  if (s.rootLineCount > 0) useLine(s, s.rootLines[0]);
+  return s.completedScore;
+}
 
 // The iterations of one thread; returns the score of the final line. The
 // main thread reports as it goes; helpers search silently, the odd ones a
@@ -163,6 +244,7 @@ int deepen(Position& pos, SearchThread& s) {
   };
   // Nothing to search.
   if (s.shared.maxDepth < 1) return 0;
+  if (main && s.shared.multiPv > 1) return deepenLines(pos, s);
   // One ply deeper each time, inside an aspiration window.
   for (int i = 1 + offset; i <= s.shared.maxDepth; ++i) {
     // Search the iteration.
@@ -184,7 +266,8 @@ int deepen(Position& pos, SearchThread& s) {
       keepCompleted(score);
     }
     // A forced move needs no deep search.
-    if (main && s.rootMoveCount == 1 && i == 3 && !(s.shared.searchFlags & (GO_INFINITE | GO_PONDER)))
+    if (main && s.rootMoveCount == 1 && i == 3 && s.shared.searchMoveCount == 0 &&
+        !(s.shared.searchFlags & (GO_INFINITE | GO_PONDER)))
       return score;
     // Centre the next window on this score.
     if (!stopped(s.shared)) s.completedDepth = i;
@@ -194,6 +277,7 @@ int deepen(Position& pos, SearchThread& s) {
     alpha = score - ASPIRATION_WINDOW;
     beta = score + ASPIRATION_WINDOW;
     if (i > 2) reportLine(pos, s, score);
+    if (mateFound(s.shared, score)) break;
   }
   return s.completedScore;
 }
@@ -257,10 +341,11 @@ void iterativeDeepening(Position& pos, SearchThread& s) {
   int score = deepen(pos, s);
   if (!s.shared.helpers.empty()) {
     stopHelpers(s.shared);
-    score = adoptDeepest(s, score);
+    if (s.shared.multiPv == 1) score = adoptDeepest(s, score);
   }
-  // The final line.
-  reportLine(pos, s, score);
+  // The final line; with several lines, they were all reported as their
+  // iteration ended.
+  if (s.shared.multiPv == 1) reportLine(pos, s, score);
   reportStatistics(s);
 }
 
@@ -288,12 +373,12 @@ std::int64_t totalNodes(const SearchThread& main) {
   return n;
 }
 
-void reportLine(const Position& pos, SearchThread& s, int score) {
+void reportLine(const Position& pos, SearchThread& s, int score, int multipv) {
   const SearchState& shared = s.shared;
   if (s.id != 0 || shared.abandoned || shared.report.line == nullptr) return;
   buildShownLine(pos, s, s.iterationDepth);
-  const SearchLine line{s.iterationDepth,   score,        elapsedMs(shared), totalNodes(s),
-                        s.shownLine.data(), s.shownLength};
+  const SearchLine line{multipv,       s.iterationDepth,   score,        elapsedMs(shared),
+                        totalNodes(s), s.shownLine.data(), s.shownLength};
   shared.report.line(shared.report.context, line);
 }
 

@@ -116,6 +116,7 @@ struct SearchInput {
 // One progress line: an iteration's result, a new best root move, or the
 // final line. moves points at length moves of the line to show.
 struct SearchLine {
+  std::int32_t multipv;  // 1 to MultiPV when several lines are searched, else 0
   std::int32_t depth;
   std::int32_t score;
   std::uint32_t elapsed;  // milliseconds since the search started
@@ -145,6 +146,8 @@ struct SearchReport {
   void (*statistics)(void* context, const SearchStatistics& stats) = nullptr;
 };
 
+constexpr int MAX_ROOT_MOVES = 256;  // more than any position has legal moves
+
 constexpr int GO_INFINITE = 1;
 constexpr int GO_PONDER = 2;
 constexpr std::int64_t NO_NODE_LIMIT = -1;
@@ -169,8 +172,13 @@ struct SearchState {
   std::uint32_t stopTime = 0;              // clock value at which a timed search stops
   bool clockLimited = true;                // stopTime applies (not to depth or nodes alone)
   std::int64_t nodeLimit = NO_NODE_LIMIT;  // "go nodes": stop at the first poll at or past it
-  std::atomic<bool> stopSearch = false;    // set to make every thread unwind
-  std::atomic<bool> abandoned = false;     // set with stopSearch when the session ends: print nothing more
+  std::int32_t mateLimit = 0;              // "go mate": stop once a mate in this many moves is proved; 0 none
+  std::int32_t multiPv = 1;                // root lines searched and reported per iteration
+  // "go searchmoves": the only root moves searched (none: every move).
+  std::array<Move, MAX_ROOT_MOVES> searchMoves{};
+  std::int32_t searchMoveCount = 0;
+  std::atomic<bool> stopSearch = false;  // set to make every thread unwind
+  std::atomic<bool> abandoned = false;   // set with stopSearch when the session ends: print nothing more
   std::uint32_t searchStartTime = 0;
 
   HashTable hashTable;
@@ -233,6 +241,18 @@ struct SearchThread {
   std::int32_t completedScore = 0;
   std::array<Move, MAX_PLY> completedLine{};
   std::int32_t completedLength = 0;
+
+  // Several root lines (MultiPV, main thread): the moves already placed in
+  // this iteration, which the root skips, and the lines found.
+  std::array<Move, MAX_ROOT_MOVES> excludedMoves{};
+  std::int32_t excludedCount = 0;
+  struct RootLine {
+    std::int32_t score;
+    std::int32_t length;
+    std::array<Move, MAX_PLY> moves;
+  };
+  std::array<RootLine, MAX_ROOT_MOVES> rootLines{};
+  std::int32_t rootLineCount = 0;
 };
 
 // A helper: its own position and thread state, and what it last finished.
@@ -297,6 +317,8 @@ inline Move pickMove(SearchThread& s, int ply, MoveEntry*& first) {
 }
 void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth);
 void clearHistory(SearchThread& s);
+// Forgets the killers and the history.
+void clearLearning(SearchThread& s);
 void updatePv(SearchThread& s, int ply, Move m);
 
 // ---------------------------------------------------------------------------
@@ -323,5 +345,5 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta);
 void iterativeDeepening(Position& pos, SearchThread& s);
 // Hands a progress line for the current iteration to the report; also
 // fills shownLine. pos is the root.
-void reportLine(const Position& pos, SearchThread& s, int score);
+void reportLine(const Position& pos, SearchThread& s, int score, int multipv = 0);
 void reportStatistics(const SearchThread& s);

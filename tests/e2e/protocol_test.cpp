@@ -15,8 +15,10 @@ struct ScriptCase {
 TEST(Protocol, ScriptedSessions) {
   const std::string uciBlock =
       "id name Tarnic 0.4 \nid author Olvenhart\noption name Hash type spin default 8 min 4 max 128\n"
-      "option name Ponder type check default true\noption name Threads type spin default 1 min 1 max "
-      "256\nuciok\n";
+      "option name Ponder type check default true\n"
+      "option name Threads type spin default 1 min 1 max 256\n"
+      "option name MultiPV type spin default 1 min 1 max 256\n"
+      "option name Clear Hash type button\nuciok\n";
   const ScriptCase cases[] = {
       {"banner only, end of input", "", "", 1},
       {"uci", "uci\nquit\n", uciBlock + "Bye\n", 0},

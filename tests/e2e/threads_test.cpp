@@ -61,7 +61,7 @@ TEST(Threads, EveryPrintedMoveIsLegal) {
       const std::string position = std::string("position fen ") + fen;
       const std::string option = std::string("setoption name Threads value ") + threads;
       const EngineRun run =
-          runEngineProcess("", {"uci", option.c_str(), position.c_str(), "go depth 8"}, 120);
+          runEngineProcess("", {"uci", option.c_str(), position.c_str(), "go depth 7"}, 120);
       EXPECT_EQ(run.status, 0);
       const std::string out = afterBanner(run.output);
       EXPECT_GE(checkLines(fen, out), 2) << threads << " threads\n" << out;
