@@ -57,6 +57,15 @@ void writeStatistics(void* context, const SearchStatistics& stats) {
               c.single, c.mt, c.kt, c.simple);
 }
 
+// Only in UCI mode; the console has its own table.
+void writeProgress(void* context, const SearchProgress& p) {
+  const SearchState& s = *static_cast<const SearchState*>(context);
+  if (!s.uciMode) return;
+  const std::uint32_t elapsed = p.elapsed == 0 ? 1 : p.elapsed;
+  std::printf("info time %u nodes %lld nps %lld hashfull %d\n", p.elapsed, static_cast<long long>(p.nodes),
+              static_cast<long long>(p.nodes * 1000 / elapsed), p.hashfull);
+}
+
 }  // namespace
 
 SearchReport standardOutputReport(SearchState& s) {
@@ -64,5 +73,6 @@ SearchReport standardOutputReport(SearchState& s) {
   report.context = &s;
   report.line = writeLine;
   report.statistics = writeStatistics;
+  report.progress = writeProgress;
   return report;
 }

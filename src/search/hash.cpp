@@ -60,3 +60,13 @@ void clearHashTable(HashTable& table) {
     table.entries[i].check.store(0, std::memory_order_relaxed);
   }
 }
+
+int hashFull(const HashTable& table) {
+  const int n = table.hashEntryCount < 1000 ? table.hashEntryCount : 1000;
+  int used = 0;
+  for (int i = 0; i < n; ++i) {
+    const HashData d = unpackHash(table.entries[i].data.load(std::memory_order_relaxed));
+    if (d.bound != 0 && d.generation == table.hashGeneration) ++used;
+  }
+  return n == 0 ? 0 : used * 1000 / n;
+}

@@ -114,6 +114,7 @@ void initSearch(Position& pos, SearchThread& s) {
   SearchState& shared = s.shared;
   shared.hashTable.hashGeneration = (shared.hashTable.hashGeneration + 1) & 63;
   shared.stopSearch = false;
+  shared.lastProgress = 0;
   resetThread(pos, s);
   shared.searchStartTime = clockMs(shared);
 }

@@ -25,6 +25,17 @@ inline void countNode(SearchThread& s, int ply) {
 }
 
 constexpr Move NOT_QUIET = MOVE_PROMO_ANY | MOVE_CAPTURE;
+constexpr std::uint32_t PROGRESS_INTERVAL_MS = 1000;
+
+// Once a second after the first, the time, nodes, rate and table use.
+void reportProgress(SearchThread& t) {
+  SearchState& s = t.shared;
+  if (s.report.progress == nullptr || s.abandoned) return;
+  const std::uint32_t elapsed = clockMs(s) - s.searchStartTime;
+  if (elapsed < s.lastProgress + PROGRESS_INTERVAL_MS) return;
+  s.lastProgress = elapsed - elapsed % PROGRESS_INTERVAL_MS;
+  s.report.progress(s.report.context, {elapsed, totalNodes(t), hashFull(s.hashTable)});
+}
 
 }  // namespace
 
@@ -35,6 +46,7 @@ void pollInput(SearchThread& t) {
   // after "stop" (the next position and go).
   if (t.id != 0 || stopped(s)) return;
   s.input.poll(s.input.context, s);
+  reportProgress(t);
   if (s.searchFlags & (GO_INFINITE | GO_PONDER)) return;
   if (s.nodeLimit != NO_NODE_LIMIT && totalNodes(t) >= s.nodeLimit) s.stopSearch = true;
   if (s.clockLimited && clockReached(clockMs(s), s.stopTime)) s.stopSearch = true;

@@ -81,6 +81,9 @@ inline bool readHash(const HashTable& table, std::uint64_t key, HashData& out) {
   out = unpackHash(d);
   return true;
 }
+// Per mille of the first 1000 entries (or all, if fewer) written in the
+// current generation.
+int hashFull(const HashTable& table);
 // Zeroes every entry (the generation is kept).
 void clearHashTable(HashTable& table);
 
@@ -138,12 +141,20 @@ struct SearchStatistics {
   ExtensionCounters extensions;
 };
 
+// The once-a-second progress of a long search.
+struct SearchProgress {
+  std::uint32_t elapsed;
+  std::int64_t nodes;
+  std::int32_t hashfull;  // per mille of the table's first 1000 entries written by this search
+};
+
 // How the search hands its progress to whoever writes it out; only the main
-// search thread reports. Both may be null (nothing is reported).
+// search thread reports. Any may be null (nothing is reported).
 struct SearchReport {
   void* context = nullptr;
   void (*line)(void* context, const SearchLine& line) = nullptr;
   void (*statistics)(void* context, const SearchStatistics& stats) = nullptr;
+  void (*progress)(void* context, const SearchProgress& progress) = nullptr;
 };
 
 constexpr int MAX_ROOT_MOVES = 256;  // more than any position has legal moves
@@ -180,6 +191,7 @@ struct SearchState {
   std::atomic<bool> stopSearch = false;  // set to make every thread unwind
   std::atomic<bool> abandoned = false;   // set with stopSearch when the session ends: print nothing more
   std::uint32_t searchStartTime = 0;
+  std::uint32_t lastProgress = 0;  // elapsed milliseconds of the last progress report
 
   HashTable hashTable;
 

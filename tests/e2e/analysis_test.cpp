@@ -147,4 +147,24 @@ TEST(Analysis, ClearHashRepeatsAFreshSearch) {
   EXPECT_NE(nodes[1], nodes[2]) << out;
 }
 
+// A search of more than a second reports once a second in UCI mode; the
+// console form has no such line.
+TEST(Analysis, ProgressOnceASecond) {
+  const std::string out = run({"uci", "position startpos", "go movetime 2300"});
+  const std::vector<std::string> lines = linesStartingWith(out, "info time ");
+  ASSERT_GE(lines.size(), 1u) << out;
+  ASSERT_LE(lines.size(), 2u) << out;
+  long long previous = 0;
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(matchesPattern(line, "info time # nodes # nps # hashfull #")) << line;
+    const std::vector<std::string> w = lineWords(line);
+    EXPECT_GE(std::stoll(w[2]), 1000 * (&line - &lines[0] + 1)) << line;
+    EXPECT_GT(std::stoll(w[4]), previous) << line;
+    previous = std::stoll(w[4]);
+    EXPECT_GT(std::stoi(w[8]), 0) << line;
+    EXPECT_LE(std::stoi(w[8]), 1000) << line;
+  }
+  EXPECT_EQ(run({"position startpos", "go movetime 1300"}).find("info time"), std::string::npos);
+}
+
 }  // namespace
