@@ -167,4 +167,39 @@ TEST(Analysis, ProgressOnceASecond) {
   EXPECT_EQ(run({"position startpos", "go movetime 1300"}).find("info time"), std::string::npos);
 }
 
+// Mate distances as stockfish gives them (at depths 22 and 34): the final
+// line at the given depth names the true distance, and no line on the way
+// claims a shorter mate than there is (a mate score is a bound it proves).
+// Before mate scores were stored relative to their node, the mate in 7
+// printed mate 11 at depth 11.
+TEST(Analysis, MateDistancesAreTrue) {
+  struct Case {
+    const char* fen;
+    int depth;
+    int mate;  // moves; negative when the side to move is mated
+  };
+  const Case cases[] = {
+      {"6rk/6pp/8/6N1/8/8/8/1Q4K1 w - - 0 1", 4, 1},   {"7k/8/5K2/8/8/8/8/6R1 w - - 0 1", 6, 2},
+      {"r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 8, 3}, {"4k3/1P6/8/3pP3/8/7R/3K4/4r3 w - - 2 3", 8, 5},
+      {"k7/8/8/8/2K5/8/8/7R w - - 0 1", 11, 5},        {"k7/8/8/8/8/8/8/KQ6 w - - 0 1", 11, 7},
+      {"2k5/8/1K6/8/8/8/8/3R4 b - - 0 1", 4, -1},      {"2k5/8/2K5/8/8/8/8/7R b - - 0 1", 8, -2},
+  };
+  for (const Case& c : cases) {
+    const std::string out =
+        run({"uci", std::string("position fen ") + c.fen, "go depth " + std::to_string(c.depth)});
+    const std::vector<std::string> lines = linesStartingWith(out, "info depth ");
+    ASSERT_FALSE(lines.empty()) << c.fen;
+    for (const std::string& line : lines) {
+      const std::vector<std::string> w = lineWords(line);
+      if (w.at(4) != "mate") continue;
+      const int m = std::stoi(w.at(5));
+      EXPECT_EQ(m > 0, c.mate > 0) << c.fen << "\n" << line;
+      EXPECT_GE(m > 0 ? m : -m, c.mate > 0 ? c.mate : -c.mate) << c.fen << "\n" << line;
+    }
+    EXPECT_TRUE(matchesPattern(lines.back(), "info depth # score mate " + std::to_string(c.mate) + " time *"))
+        << c.fen << "\n"
+        << lines.back();
+  }
+}
+
 }  // namespace
