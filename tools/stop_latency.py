@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Milliseconds from writing "stop" during "go infinite" to reading "bestmove" (median of N)."""
+"""Milliseconds from writing "stop" during "go infinite" to reading "bestmove" (median of N).
+
+Usage: tools/stop_latency.py [engine] [runs] [threads]"""
 import os
 import select
 import statistics
@@ -9,6 +11,7 @@ import time
 
 engine = sys.argv[1] if len(sys.argv) > 1 else "build/tarnic"
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 20
+threads = int(sys.argv[3]) if len(sys.argv) > 3 else 1
 
 
 def read_until(proc, word, buffer):
@@ -26,7 +29,7 @@ def read_until(proc, word, buffer):
 times = []
 for i in range(runs):
     proc = subprocess.Popen([engine], stdin=subprocess.PIPE, stdout=subprocess.PIPE, bufsize=0)
-    proc.stdin.write(b"uci\nposition startpos\ngo infinite\n")
+    proc.stdin.write(f"uci\nsetoption name Threads value {threads}\nposition startpos\ngo infinite\n".encode())
     read_until(proc, b"uciok", b"")
     time.sleep(0.3 + 0.05 * (i % 5))
     start = time.monotonic()
@@ -35,5 +38,5 @@ for i in range(runs):
     times.append((time.monotonic() - start) * 1000)
     proc.stdin.write(b"quit\n")
     proc.wait()
-print(f"stop to bestmove: median {statistics.median(times):.2f} ms over {runs} runs "
+print(f"stop to bestmove, {threads} threads: median {statistics.median(times):.2f} ms over {runs} runs "
       f"(min {min(times):.2f}, max {max(times):.2f})")
