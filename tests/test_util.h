@@ -47,5 +47,5 @@ bool sameState(const Position& a, const Position& b, bool sortedLists = false);
 // Whole-text match where '#' stands for one or more digits and '*' for any
 // run of characters (std::regex trips a compiler warning in sanitizer builds).
 bool matchesPattern(const std::string& text, const std::string& pattern);
-// The text with every " time <digits>" removed.
+// The text with every " time <digits>" and every progress line ("info time ...") removed.
 std::string withoutTimes(const std::string& text);
