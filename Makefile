@@ -1,7 +1,7 @@
 # Set-up commands: `make run` starts the engine, `make test` runs every test.
 JOBS ?= 2
 
-.PHONY: run release windows test-windows profile-build release-tests asan fuzz-build fuzz test test-release test-asan test-fuzz clean format
+.PHONY: run release windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format
 
 run: release
 	./build/tarnic
@@ -55,6 +55,15 @@ test-release: release-tests
 test-asan: asan
 	cd build-asan && ctest --output-on-failure -j$(JOBS) -E Slow
 
+# ThreadSanitizer: the engine and the tests built with it; the threaded
+# end-to-end tests run the instrumented engine, and any race report fails them.
+tsan:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_TSAN=ON -DTARNIC_TESTS=ON
+	cmake --build build-tsan -j$(JOBS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -j$(JOBS) -R '^Threads\.'
+
+test-tsan: tsan
+
 # libFuzzer targets (clang): `make fuzz` runs each for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
 fuzz-build:
@@ -71,10 +80,10 @@ test-fuzz: fuzz-build
 test-windows: release-tests
 	tools/test_windows.sh
 
-test: test-release test-windows test-asan test-fuzz
+test: test-release test-windows test-asan test-tsan test-fuzz
 
 format:
 	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
 
 clean:
-	rm -rf build build-asan build-fuzz build-pgo build-pgo-train
+	rm -rf build build-asan build-tsan build-fuzz build-pgo build-pgo-train

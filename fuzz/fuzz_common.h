@@ -14,7 +14,7 @@ inline Engine& startFuzzEngine() {
   static Engine engine;  // static: far too large for the stack
   static const bool started = [] {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) return false;
-    if (!initEngine(engine.pos, engine.search)) return false;
+    if (!initEngine(engine.pos, engine.thread)) return false;
     engine.search.input = searchInputOf(engine);
     engine.session.input.fromArguments = true;  // searches never read standard input
     return true;

@@ -16,6 +16,7 @@
 struct TestEngine {
   Position pos;
   SearchState search;
+  SearchThread thread{search, 0};
   std::uint32_t clockOffset = 0;
 };
 TestEngine& testEngine();
@@ -46,5 +47,5 @@ bool sameState(const Position& a, const Position& b, bool sortedLists = false);
 // Whole-text match where '#' stands for one or more digits and '*' for any
 // run of characters (std::regex trips a compiler warning in sanitizer builds).
 bool matchesPattern(const std::string& text, const std::string& pattern);
-// The text with every " time <digits>" removed.
+// The text with every " time <digits>" and every progress line ("info time ...") removed.
 std::string withoutTimes(const std::string& text);

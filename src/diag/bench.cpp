@@ -27,7 +27,8 @@ constexpr int BENCH_FIRST_REPORTED = 5;
 
 }  // namespace
 
-void benchmark(Position& pos, SearchState& s) {
+void benchmark(Position& pos, SearchThread& t) {
+  SearchState& s = t.shared;
   int depthSum = 0;
   // Node rates are summed in 64 bits so that fast machines cannot overflow them.
   std::int64_t npsSum = 0;
@@ -36,25 +37,25 @@ void benchmark(Position& pos, SearchState& s) {
     std::printf("position   %s\n", fen);
     setupFen(pos, fen);
     setTimedSearch(s, clockMs(s) + BENCH_TIME_MS);
-    initSearch(pos, s);
+    initSearch(pos, t);
     int score = prevScore;
     int i = 1;
     // Always the full window: the benchmark measures plain deepening.
     for (; i <= s.maxDepth; ++i) {
-      s.iterationDepth = i;
-      score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
-      if (s.stopSearch) {
-        if (s.rootMoveCount < 2) score = prevScore;
+      t.iterationDepth = i;
+      score = rootSearch(pos, t, i * ONE_PLY, -MATE_SCORE, MATE_SCORE);
+      if (stopped(s)) {
+        if (t.rootMoveCount < 2) score = prevScore;
         break;
       }
-      if (i >= BENCH_FIRST_REPORTED) printInfo(s, score);
+      if (i >= BENCH_FIRST_REPORTED) reportLine(pos, t, score);
       prevScore = score;
     }
-    printInfo(s, score);
-    printStatistics(s);
+    reportLine(pos, t, score);
+    reportStatistics(t);
     if (s.abandoned) return;  // the session ends
     depthSum += i;
-    npsSum += s.nodeCount / BENCH_SECONDS;
+    npsSum += totalNodes(t) / BENCH_SECONDS;
   }
   std::printf("Averages: \n");
   std::printf("  depth: %d.%02d \n", depthSum / 10, (depthSum % 10) * 10);

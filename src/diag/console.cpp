@@ -77,16 +77,17 @@ int hungValue(const Position& pos, const EvalData& ev, int colour) {
   return 0;
 }
 
-void timedSearch(Position& pos, SearchState& s, std::uint32_t milliseconds) {
-  const std::uint32_t t = clockMs(s);
-  s.searchStartTime = t;
-  setTimedSearch(s, t + milliseconds);
-  iterativeDeepening(pos, s);
+void timedSearch(Position& pos, SearchThread& t, std::uint32_t milliseconds) {
+  SearchState& s = t.shared;
+  const std::uint32_t now = clockMs(s);
+  s.searchStartTime = now;
+  setTimedSearch(s, now + milliseconds);
+  iterativeDeepening(pos, t);
 }
 
 }  // namespace
 
-void handleDebugCommand(Position& pos, SearchState& s, const char* word, const char* rest) {
+void handleDebugCommand(Position& pos, SearchThread& s, const char* word, const char* rest) {
   if (strEqualNoCase(word, "board")) {
     dumpBoard(pos);
   } else if (strEqualNoCase(word, "lists")) {

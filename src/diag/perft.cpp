@@ -30,16 +30,16 @@ std::uint64_t perft(Position& pos, int depth, MoveEntry* list) {
   return count;
 }
 
-void perftCommand(Position& pos, SearchState& s, const char* args) {
+void perftCommand(Position& pos, SearchThread& s, const char* args) {
   // Every level uses an undo record and a move list: keep the walk inside them.
   int depth = parseInt(args);
   if (depth < 0) depth = 0;
   if (depth > MAX_SEARCH_PLY) depth = MAX_SEARCH_PLY;
   std::printf("perft for depth %d\n", depth);
-  const std::uint32_t t0 = clockMs(s);
+  const std::uint32_t t0 = clockMs(s.shared);
   pos.searchPly = 0;
   const std::uint64_t nodes = perft(pos, depth, s.moveStack.data());
-  std::uint32_t ms = clockMs(s) - t0;
+  std::uint32_t ms = clockMs(s.shared) - t0;
   if (ms == 0) ms = 1;
   std::printf("Nodes: %" PRIu64 "   time: %u.%u   Nodes/sec: %" PRIu64 "\n", nodes, ms / 1000, ms % 1000,
               nodes / ms * 1000);

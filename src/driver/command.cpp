@@ -45,6 +45,9 @@ void printUciIdentification() {
   std::printf("option name Hash type spin default %d min %d max %d\n", HASH_ADVERTISED_MB, HASH_MIN_MB,
               HASH_MAX_MB);
   std::printf("option name Ponder type check default true\n");
+  std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_THREADS);
+  std::printf("option name MultiPV type spin default 1 min 1 max %d\n", MAX_ROOT_MOVES);
+  std::printf("option name Clear Hash type button\n");
   std::printf("uciok\n");
 }
 
@@ -56,11 +59,50 @@ bool allocateHashTable(Engine& e, int megabytes) {
   return false;
 }
 
+// The name at the start of text, in any case, as a whole word.
+bool optionNamed(const char* text, const char* name) {
+  const int n = static_cast<int>(std::strlen(name));
+  return strEqualNoCaseN(n, text, name) && static_cast<int>(std::strlen(text)) >= n &&
+         (text[n] == 0 || isBlank(text[n]));
+}
+
+// The number after "value" in the rest of a spin option's line; false
+// when the line has no value.
+bool optionValue(const char* rest, int& value) {
+  while (isBlank(*rest)) ++rest;
+  if (!optionNamed(rest, "value")) return false;
+  value = parseInt(rest + 5);
+  return true;
+}
+
+int clampInt(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
+
 }  // namespace
 
 void setOption(Engine& e, const char* text) {
   const char* p = text;
   while (isBlank(*p)) ++p;
+  int value = 0;
+  // Search threads: between searches only, which is when options arrive.
+  if (optionNamed(p, "threads")) {
+    if (optionValue(p + 7, value)) setThreadCount(e.search, clampInt(value, 1, MAX_THREADS));
+    return;
+  }
+  if (optionNamed(p, "multipv")) {
+    if (optionValue(p + 7, value)) e.search.multiPv = clampInt(value, 1, MAX_ROOT_MOVES);
+    return;
+  }
+  // A fresh start for analysis: the table, the killers and the history.
+  if (optionNamed(p, "clear")) {
+    const char* q = p + 5;
+    while (isBlank(*q)) ++q;
+    if (optionNamed(q, "hash")) {
+      clearHashTable(e.search.hashTable);
+      clearLearning(e.thread);
+      for (auto& h : e.search.helpers) clearLearning(h->thread);
+      return;
+    }
+  }
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.
   if (strEqualNoCaseN(6, p, "ponder") && (p[6] == 0 || isBlank(p[6]))) return;
@@ -107,7 +149,7 @@ bool dispatchCommand(Engine& e) {
     std::printf("Bye\n");
     e.session.exitStatus = 0;
   } else {
-    handleDebugCommand(e.pos, e.search, w, rest);
+    handleDebugCommand(e.pos, e.thread, w, rest);
   }
   return e.session.exitStatus < 0;
 }
@@ -141,12 +183,14 @@ void positionCommand(Position& pos, const char* args) {
   }
 }
 
-bool initEngine(Position& pos, SearchState& s) {
+bool initEngine(Position& pos, SearchThread& t) {
+  SearchState& s = t.shared;
   pos.searchPly = 0;
   s.uciMode = false;
-  s.moveListStart[0] = 0;
-  s.moveListStart[1] = 0;
+  t.moveListStart[0] = 0;
+  t.moveListStart[1] = 0;
   s.maxDepth = 50;
+  s.report = standardOutputReport(s);
   resetPosition(pos);
   if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) return false;
   buildSeeTable();
@@ -157,7 +201,7 @@ bool initEngine(Position& pos, SearchState& s) {
 int runEngine(Engine& e, int lineCount, const char* const* lines) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);  // every line reaches the interface at once
   std::printf("\n\t %s %s \n\n", ENGINE_NAME, ENGINE_VERSION);
-  if (!initEngine(e.pos, e.search)) {
+  if (!initEngine(e.pos, e.thread)) {
     std::printf("ERROR: Couldn't allocate memory for hash table\n");
     return 1;
   }

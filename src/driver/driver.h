@@ -60,7 +60,8 @@ struct Session {
 
 struct Engine {
   Position pos;
-  SearchState search;
+  SearchState search;              // what every search thread shares
+  SearchThread thread{search, 0};  // the main search thread's own state
   Session session;
 };
 
@@ -71,7 +72,7 @@ struct Engine {
 // Start-up of the position and the search state: UCI mode off, list starts,
 // depth limit, hash table, exchange table and the start position; false
 // when the hash table cannot be had.
-bool initEngine(Position& pos, SearchState& s);
+bool initEngine(Position& pos, SearchThread& t);
 // Banner and start-up, then the given lines in order, or without any the
 // lines of standard input, until the session ends; returns the exit status
 // (0 after "quit" and after the last argument, 1 at end of input or when
@@ -113,6 +114,9 @@ std::size_t readStandardInput(char* buffer, std::size_t size);
 bool handleSearchCommand(Engine& e, bool wait);
 // The clock and the polls of the input queue, for the engine's searches.
 SearchInput searchInputOf(Engine& e);
+// Progress lines and statistics written to standard output, in UCI or
+// console form as s.uciMode says.
+SearchReport standardOutputReport(SearchState& s);
 
 // ---------------------------------------------------------------------------
 // Go command

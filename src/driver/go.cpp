@@ -11,19 +11,81 @@
 
 namespace {
 
-// The number that starts offset characters after the keyword, or nullptr
-// when the keyword does not occur.
-const char* keywordValue(const char* args, const char* keyword, int offset) {
-  const char* at = std::strstr(args, keyword);
-  if (at == nullptr) return nullptr;
-  for (int i = 0; i < offset && *at; ++i) ++at;
-  return at;
+constexpr std::array<const char*, 12> GoKeywords = {"searchmoves", "ponder", "wtime",     "btime",
+                                                    "winc",        "binc",   "movestogo", "depth",
+                                                    "nodes",       "mate",   "movetime",  "infinite"};
+
+bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The go line as words: each keyword found, and the text after it (its
+// value, or the moves of "searchmoves"), so that a move cannot be taken
+// for a keyword or a keyword inside another word be found.
+struct GoArguments {
+  std::array<const char*, GoKeywords.size()> after{};  // the text after the keyword's blank; null when absent
+};
+
+const char* nextWord(const char* p) {
+  while (*p && !isBlankChar(*p)) ++p;
+  while (isBlankChar(*p)) ++p;
+  return p;
 }
 
-// The reply on the best move's line, when it is legal after the best move.
-Move ponderMove(Position& pos, const SearchState& s, Move best) {
-  const Move reply = s.pvTable[0][1];
-  if (best == 0 || reply == 0 || s.rootLineLength < 2) return 0;
+int keywordIndex(const char* word) {
+  for (std::size_t k = 0; k < GoKeywords.size(); ++k) {
+    const std::size_t n = std::strlen(GoKeywords[k]);
+    if (std::strncmp(word, GoKeywords[k], n) == 0 && (word[n] == 0 || isBlankChar(word[n])))
+      return static_cast<int>(k);
+  }
+  return -1;
+}
+
+GoArguments parseGo(const char* args) {
+  GoArguments g;
+  const char* p = args;
+  while (isBlankChar(*p)) ++p;
+  while (*p) {
+    const int k = keywordIndex(p);
+    p = nextWord(p);
+    if (k >= 0 && g.after[k] == nullptr) g.after[k] = p;
+  }
+  return g;
+}
+
+const char* goValue(const GoArguments& g, const char* keyword) {
+  for (std::size_t k = 0; k < GoKeywords.size(); ++k)
+    if (std::strcmp(GoKeywords[k], keyword) == 0) return g.after[k];
+  return nullptr;
+}
+
+// "searchmoves": the legal moves named up to the next keyword; none left
+// means no restriction.
+void readSearchMoves(Engine& e, const char* p) {
+  SearchState& s = e.search;
+  s.searchMoveCount = 0;
+  if (p == nullptr) return;
+  Position& scratch = e.thread.linePosition;  // make and unmake may reorder the real position's lists
+  scratch = e.pos;
+  scratch.searchPly = 0;
+  std::array<char, 8> word{};
+  while (*p && keywordIndex(p) < 0 && s.searchMoveCount < MAX_ROOT_MOVES) {
+    std::size_t n = 0;
+    for (const char* q = p; *q && !isBlankChar(*q) && n + 1 < word.size(); ++q) word[n++] = *q;
+    word[n] = 0;
+    p = nextWord(p);
+    const Move m = textToMove(scratch, word.data());
+    if (m == 0) continue;
+    makeMove(scratch, m);
+    const bool legal = !kingInCheck(scratch, scratch.xside);
+    unmakeMove(scratch, m);
+    if (legal) s.searchMoves[s.searchMoveCount++] = m;
+  }
+}
+
+// The reply on the best move's line as last printed, when it is legal
+// after the best move.
+Move ponderMove(Position& pos, const SearchThread& s, Move best) {
+  if (best == 0 || s.shownLength < 2 || s.shownLine[0] != best) return 0;
+  const Move reply = s.shownLine[1];
   pos.searchPly = 0;
   makeMove(pos, best);
   bool legal = false;
@@ -90,31 +152,37 @@ void handleGo(Engine& e, const char* args) {
   Session& session = e.session;
   s.searchFlags = 0;
   session.movesToGo = 0;
-  if (std::strstr(args, "ponder")) s.searchFlags |= GO_PONDER;
-  if (std::strstr(args, "infinite")) s.searchFlags |= GO_INFINITE;
-  const char* ownClock = keywordValue(args, pos.side == WHITE ? "wtime" : "btime", 6);
+  const GoArguments g = parseGo(args);
+  if (goValue(g, "ponder")) s.searchFlags |= GO_PONDER;
+  if (goValue(g, "infinite")) s.searchFlags |= GO_INFINITE;
+  const char* ownClock = goValue(g, pos.side == WHITE ? "wtime" : "btime");
   if (ownClock) session.ownTime = parseInt(ownClock);
-  if (const char* v = keywordValue(args, "movestogo", 10)) {
+  if (const char* v = goValue(g, "movestogo")) {
     session.movesToGo = parseInt(v);
     std::printf("got %d from line %s\n", session.movesToGo, v);
   }
-  const char* depth = keywordValue(args, "depth", 6);
+  const char* depth = goValue(g, "depth");
   if (depth) s.maxDepth = parseInt(depth);
-  const char* nodes = keywordValue(args, "nodes", 6);
+  const char* nodes = goValue(g, "nodes");
   s.nodeLimit = nodes ? parseInt(nodes) : NO_NODE_LIMIT;
   if (nodes && s.nodeLimit < 0) s.nodeLimit = 0;
-  const char* moveTime = keywordValue(args, "movetime", 9);
+  const char* mate = goValue(g, "mate");
+  s.mateLimit = mate ? parseInt(mate) : 0;
+  if (mate && s.mateLimit <= 0) s.mateLimit = 1;
+  const char* moveTime = goValue(g, "movetime");
+  readSearchMoves(e, goValue(g, "searchmoves"));
 
-  // A depth or node limit without our clock is analysis: only that limit
-  // (or "stop") ends it. A fixed move time replaces the clock budget.
-  s.clockLimited = ownClock != nullptr || moveTime != nullptr || (depth == nullptr && nodes == nullptr);
+  // A depth, node or mate limit without our clock is analysis: only that
+  // limit (or "stop") ends it. A fixed move time replaces the clock budget.
+  s.clockLimited =
+      ownClock != nullptr || moveTime != nullptr || (depth == nullptr && nodes == nullptr && mate == nullptr);
   if (moveTime) {
     const int t = parseInt(moveTime);
     allocateTime(e, t < 0 ? 0 : t);
   } else if (s.clockLimited) {
     allocateTime(e);
   }
-  iterativeDeepening(pos, s);
+  iterativeDeepening(pos, e.thread);
   if (s.abandoned) return;  // "quit" or end of input: no answer
 
   // After a ponder or infinite search the answer waits for "stop" or
@@ -126,9 +194,9 @@ void handleGo(Engine& e, const char* args) {
     if (s.abandoned) return;
   }
 
-  const Move best = s.pvTable[0][0];
+  const Move best = e.thread.pvTable[0][0];
   std::printf("bestmove %s ", moveToText(best).text);
-  const Move reply = ponderMove(pos, s, best);
+  const Move reply = ponderMove(pos, e.thread, best);
   if (reply != 0)
     std::printf("ponder %s\n", moveToText(reply).text);
   else

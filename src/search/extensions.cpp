@@ -2,7 +2,7 @@
 #include "search/search.h"
 #include "search/tuning.h"
 
-int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mateThreat, int nodePieces) {
+int extensionFor(const Position& pos, SearchThread& s, Move m, bool gc, bool mateThreat, int nodePieces) {
   ExtensionCounters& count = s.extensionCount;
   // Called after makeMove: the node is one ply up, the mover is xside.
   const int node = pos.searchPly - 1;

@@ -23,21 +23,20 @@ bool resizeHashTable(HashTable& table, int megabytes) {
 
 ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, int alpha, int beta) {
   ProbeResult r{false, 0, 0, false};
-  const HashEntry& e = hashEntryFor(table, pos.key);
-  if (e.keyLow != static_cast<std::uint32_t>(pos.key) ||
-      e.keyHigh != static_cast<std::uint32_t>(pos.key >> 32))
-    return r;
-  const std::uint32_t bound = (e.info >> 24) & 3;
+  HashData e;
+  if (!readHash(table, pos.key, e)) return r;
+  const std::uint32_t bound = e.bound;
+  // Mate scores are stored as distances from the storing node; counted
+  // from the root again, they are distances from this node plus its ply.
   int score = e.score;
-  // An upper bound below beta says the pass would fail low too: skip it.
-  if (bound == BOUND_UPPER && score < beta) r.forbidNull = true;
-  r.hashMove = e.info & 0xFFFFFF;
-  // Mate scores are stored as the node returned them; here they move toward
-  // zero by the probing node's ply.
   if (score > MATE_THRESHOLD)
     score -= pos.searchPly;
   else if (score < -MATE_THRESHOLD)
     score += pos.searchPly;
+  // An upper bound below beta says the pass would fail low too: skip it.
+  if (bound == BOUND_UPPER && score < beta) r.forbidNull = true;
+  // Only ordered against generated moves: a wrong one is never played.
+  r.hashMove = e.move;
   if (e.depth < depth) return r;
   if (bound == BOUND_EXACT || (bound == BOUND_LOWER && score >= beta) ||
       (bound == BOUND_UPPER && score <= alpha)) {
@@ -50,10 +49,32 @@ ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, in
 void storeHash(HashTable& table, const Position& pos, int depth, int score, std::uint32_t bound, Move move) {
   HashEntry& e = hashEntryFor(table, pos.key);
   // Keep a deeper result of this search; anything older gives way.
-  if (((e.info >> 26) & 63) == table.hashGeneration && e.depth > depth) return;
-  e.keyLow = static_cast<std::uint32_t>(pos.key);
-  e.keyHigh = static_cast<std::uint32_t>(pos.key >> 32);
-  e.depth = static_cast<std::int16_t>(depth);
-  e.score = static_cast<std::int16_t>(score);
-  e.info = (move & 0xFFFFFF) | bound << 24 | table.hashGeneration << 26;
+  const HashData old = unpackHash(e.data.load(std::memory_order_relaxed));
+  if (old.generation == table.hashGeneration && old.depth > depth) return;
+  // A mate score counts from the root; the entry keeps the distance from
+  // this node, so that a probe at any other ply reads the true distance.
+  if (score > MATE_THRESHOLD)
+    score += pos.searchPly;
+  else if (score < -MATE_THRESHOLD)
+    score -= pos.searchPly;
+  const std::uint64_t d = packHash(move, bound, table.hashGeneration, depth, score);
+  e.data.store(d, std::memory_order_relaxed);
+  e.check.store(pos.key ^ d, std::memory_order_relaxed);
+}
+
+void clearHashTable(HashTable& table) {
+  for (std::int32_t i = 0; i < table.hashEntryCount; ++i) {
+    table.entries[i].data.store(0, std::memory_order_relaxed);
+    table.entries[i].check.store(0, std::memory_order_relaxed);
+  }
+}
+
+int hashFull(const HashTable& table) {
+  const int n = table.hashEntryCount < 1000 ? table.hashEntryCount : 1000;
+  int used = 0;
+  for (int i = 0; i < n; ++i) {
+    const HashData d = unpackHash(table.entries[i].data.load(std::memory_order_relaxed));
+    if (d.bound != 0 && d.generation == table.hashGeneration) ++used;
+  }
+  return n == 0 ? 0 : used * 1000 / n;
 }

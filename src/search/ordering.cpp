@@ -23,7 +23,7 @@ inline void keepBest(MoveEntry* e, MoveEntry*& best, std::int32_t& bestScore) {
 
 }  // namespace
 
-MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
+MoveEntry* scoreMoves(const Position& pos, SearchThread& s, Move hashMove) {
   const int ply = pos.searchPly;
   const Killers& rec = s.killers[ply];
   const auto& history = s.history[pos.side];
@@ -60,7 +60,7 @@ MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove) {
   return first;
 }
 
-MoveEntry* scoreCaptures(const Position& pos, SearchState& s) {
+MoveEntry* scoreCaptures(const Position& pos, SearchThread& s) {
   const int ply = pos.searchPly;
   MoveEntry* first = nullptr;
   std::int32_t firstScore = -1;
@@ -79,7 +79,7 @@ MoveEntry* scoreCaptures(const Position& pos, SearchState& s) {
   return first;
 }
 
-Move pickMove(SearchState& s, int ply) {
+Move pickMove(SearchThread& s, int ply) {
   MoveEntry* best = nullptr;
   std::int32_t bestScore = -1;
   for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) keepBest(e, best, bestScore);
@@ -88,7 +88,7 @@ Move pickMove(SearchState& s, int ply) {
   return best->move;
 }
 
-void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int depth) {
+void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth) {
   Killers& rec = s.killers[pos.searchPly];
   if (score > MATE_KILLER_BOUND) {
     rec.mateKiller = m;
@@ -101,13 +101,18 @@ void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int de
   if (h > s.historyMax) s.historyMax = h;
 }
 
-void clearHistory(SearchState& s) {
+void clearHistory(SearchThread& s) {
   for (auto& side : s.history)
     for (auto& row : side) row.fill(0);
   s.historyMax = 0;
 }
 
-void updatePv(SearchState& s, int p, Move m) {
+void clearLearning(SearchThread& s) {
+  s.killers.fill({});
+  clearHistory(s);
+}
+
+void updatePv(SearchThread& s, int p, Move m) {
   const int len = s.pvLength[p + 1];
   for (int i = p + 1; i < len; ++i) s.pvTable[p][i] = s.pvTable[p + 1][i];
   s.pvLength[p] = len;

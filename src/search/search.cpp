@@ -21,33 +21,47 @@ inline bool sideToMoveInCheck(const Position& pos, const EvalData& ev) {
   return ev.currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0;
 }
 
-inline void countNode(SearchState& s, int ply) {
-  ++s.nodeCount;
+inline void countNode(SearchThread& s, int ply) {
+  addNode(s);
   if (ply > s.maxply) s.maxply = ply;
 }
 
 constexpr Move NOT_QUIET = MOVE_PROMO_ANY | MOVE_CAPTURE;
+constexpr std::uint32_t PROGRESS_INTERVAL_MS = 1000;
+
+// Once a second after the first, the time, nodes, rate and table use.
+void reportProgress(SearchThread& t) {
+  SearchState& s = t.shared;
+  if (s.report.progress == nullptr || s.abandoned) return;
+  const std::uint32_t elapsed = clockMs(s) - s.searchStartTime;
+  if (elapsed < s.lastProgress + PROGRESS_INTERVAL_MS) return;
+  s.lastProgress = elapsed - elapsed % PROGRESS_INTERVAL_MS;
+  s.report.progress(s.report.context, {elapsed, totalNodes(t), hashFull(s.hashTable)});
+}
 
 }  // namespace
 
-void pollInput(SearchState& s) {
-  // The nodes that unwind after a stop keep polling; they must not eat the
-  // lines a client sends after "stop" (the next position and go).
-  if (s.stopSearch) return;
+void pollInput(SearchThread& t) {
+  SearchState& s = t.shared;
+  // Only the main thread reads input and the clock. The nodes that unwind
+  // after a stop keep polling; they must not eat the lines a client sends
+  // after "stop" (the next position and go).
+  if (t.id != 0 || stopped(s)) return;
   s.input.poll(s.input.context, s);
+  reportProgress(t);
   if (s.searchFlags & (GO_INFINITE | GO_PONDER)) return;
-  if (s.nodeLimit != NO_NODE_LIMIT && s.nodeCount >= s.nodeLimit) s.stopSearch = true;
+  if (s.nodeLimit != NO_NODE_LIMIT && totalNodes(t) >= s.nodeLimit) s.stopSearch = true;
   if (s.clockLimited && clockReached(clockMs(s), s.stopTime)) s.stopSearch = true;
 }
 
-int quiesce(Position& pos, SearchState& s, int alpha, int beta) {
+int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   const int ply = pos.searchPly;
   // Every node starts with an empty line, also those that return early.
   s.pvLength[ply] = ply;
 
   // Poll input and clock; unwind once stopped.
-  if (s.nodeCount % POLL_INTERVAL == 0) pollInput(s);
-  if (s.stopSearch) return 0;
+  if (nodesOf(s) % POLL_INTERVAL == 0) pollInput(s);
+  if (stopped(s.shared)) return 0;
   // Count the node.
   countNode(s, ply);
   // Too deep for the per-ply arrays: trust the evaluation.
@@ -90,14 +104,14 @@ int quiesce(Position& pos, SearchState& s, int alpha, int beta) {
   return alpha;
 }
 
-int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool allowNull) {
+int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool allowNull) {
   const int ply = pos.searchPly;
   // Every node starts with an empty line, also those that return early.
   s.pvLength[ply] = ply;
 
   // Poll input and clock; unwind once stopped.
-  if (s.nodeCount % POLL_INTERVAL == 0) pollInput(s);
-  if (s.stopSearch) return 0;
+  if (nodesOf(s) % POLL_INTERVAL == 0) pollInput(s);
+  if (stopped(s.shared)) return 0;
   // Too deep for the per-ply arrays: trust the evaluation.
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);
   // A repeated position is a draw.
@@ -109,7 +123,7 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool a
   countNode(s, ply);
 
   // A deep enough stored result ends the node; any entry gives a move to try first.
-  const ProbeResult probe = probeHash(s.hashTable, pos, depth, alpha, beta);
+  const ProbeResult probe = probeHash(s.shared.hashTable, pos, depth, alpha, beta);
   if (probe.cutoff) return probe.score;
   if (probe.forbidNull) allowNull = false;
 
@@ -175,7 +189,7 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool a
     }
     // An interrupted child's score is meaningless.
     unmakeMove(pos, m);
-    if (s.stopSearch) return best;
+    if (stopped(s.shared)) return best;
     // New best, new alpha, or a cutoff that teaches killers, history and the table.
     if (score > best) {
       best = score;
@@ -187,7 +201,7 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool a
           bound = BOUND_EXACT;
         } else {
           if (!(m & MOVE_CAPTURE)) recordCutoff(pos, s, m, score, depth);
-          storeHash(s.hashTable, pos, depth, score, BOUND_LOWER, m);
+          storeHash(s.shared.hashTable, pos, depth, score, BOUND_LOWER, m);
           return score;
         }
       }
@@ -197,6 +211,6 @@ int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool a
   // No legal move: mated or stalemated; not stored.
   if (legal == 0) return inCheck ? ply - MATE_SCORE : 0;
   // Store the node's result.
-  storeHash(s.hashTable, pos, depth, best, bound, bestMove);
+  storeHash(s.shared.hashTable, pos, depth, best, bound, bestMove);
   return best;
 }

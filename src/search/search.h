@@ -3,9 +3,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "eval/eval.h"
 #include "position/position.h"
@@ -22,14 +27,35 @@ constexpr std::uint32_t BOUND_UPPER = 1;
 constexpr std::uint32_t BOUND_LOWER = 2;
 constexpr std::uint32_t BOUND_EXACT = 3;
 
+// One entry: the packed data and the key XOR the data, each written and
+// read as one 64-bit word. An entry half written by another thread fails
+// the key test, so it is never trusted.
 struct HashEntry {
-  std::uint32_t keyLow;
-  std::uint32_t keyHigh;
-  std::int16_t depth;  // tenths of a ply
-  std::int16_t score;  // as the node returned it
-  std::uint32_t info;  // bits 0-23 move, 24-25 bound, 26-31 generation
+  std::atomic<std::uint64_t> check;  // position key XOR data
+  std::atomic<std::uint64_t> data;  // bits 0-23 move, 24-25 bound, 26-31 generation, 32-47 depth, 48-63 score
 };
 static_assert(sizeof(HashEntry) == 16);
+
+// The fields of an entry's data.
+struct HashData {
+  Move move;            // 0 for none
+  std::uint32_t bound;  // 0 in a never-written entry
+  std::uint32_t generation;
+  int depth;  // tenths of a ply
+  int score;  // a mate score counts from the storing node, others as returned
+};
+constexpr HashData unpackHash(std::uint64_t d) {
+  return {static_cast<Move>(d & 0xFFFFFF), static_cast<std::uint32_t>(d >> 24) & 3,
+          static_cast<std::uint32_t>(d >> 26) & 63, static_cast<std::int16_t>(d >> 32),
+          static_cast<std::int16_t>(d >> 48)};
+}
+constexpr std::uint64_t packHash(Move move, std::uint32_t bound, std::uint32_t generation, int depth,
+                                 int score) {
+  return (move & 0xFFFFFF) | static_cast<std::uint64_t>(bound) << 24 |
+         static_cast<std::uint64_t>(generation) << 26 |
+         static_cast<std::uint64_t>(static_cast<std::uint16_t>(depth)) << 32 |
+         static_cast<std::uint64_t>(static_cast<std::uint16_t>(score)) << 48;
+}
 
 constexpr int DEFAULT_HASH_MB = 4;  // the table of a fresh engine
 constexpr std::int64_t ENTRIES_PER_MB = (1 << 20) / static_cast<std::int64_t>(sizeof(HashEntry));
@@ -51,6 +77,20 @@ bool resizeHashTable(HashTable& table, int megabytes);
 inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {
   return table.entries[key % static_cast<std::uint64_t>(table.hashEntryCount)];
 }
+// The data stored for key, or false when the entry holds another key (or a
+// torn write).
+inline bool readHash(const HashTable& table, std::uint64_t key, HashData& out) {
+  const HashEntry& e = hashEntryFor(table, key);
+  const std::uint64_t d = e.data.load(std::memory_order_relaxed);
+  if ((e.check.load(std::memory_order_relaxed) ^ d) != key) return false;
+  out = unpackHash(d);
+  return true;
+}
+// Per mille of the first 1000 entries (or all, if fewer) written in the
+// current generation.
+int hashFull(const HashTable& table);
+// Zeroes every entry (the generation is kept).
+void clearHashTable(HashTable& table);
 
 // Result of a probe: a score to return at once, or what the node may use.
 struct ProbeResult {
@@ -67,6 +107,8 @@ void storeHash(HashTable& table, const Position& pos, int depth, int score, std:
 // ---------------------------------------------------------------------------
 
 struct SearchState;
+struct SearchThread;
+struct SearchHelper;
 
 // What the search needs from its caller while it runs, as plain function
 // pointers with the caller's context.
@@ -79,6 +121,49 @@ struct SearchInput {
   void (*poll)(void* context, SearchState& s) = nullptr;
 };
 
+// One progress line: an iteration's result, a new best root move, or the
+// final line. moves points at length moves of the line to show.
+struct SearchLine {
+  std::int32_t multipv;  // 1 to MultiPV when several lines are searched, else 0
+  std::int32_t depth;
+  std::int32_t score;
+  std::uint32_t elapsed;  // milliseconds since the search started
+  std::int64_t nodes;     // all threads
+  const Move* moves;
+  std::int32_t length;
+};
+
+// Extension statistics of the current search.
+struct ExtensionCounters {
+  std::int32_t check, prom, p7, single, mt, kt, simple;
+};
+
+// The end-of-search statistics.
+struct SearchStatistics {
+  std::uint32_t elapsed;
+  std::int64_t nodes;
+  std::int32_t maxply;
+  ExtensionCounters extensions;
+};
+
+// The once-a-second progress of a long search.
+struct SearchProgress {
+  std::uint32_t elapsed;
+  std::int64_t nodes;
+  std::int32_t hashfull;  // per mille of the table's first 1000 entries written by this search
+};
+
+// How the search hands its progress to whoever writes it out; only the main
+// search thread reports. Any may be null (nothing is reported).
+struct SearchReport {
+  void* context = nullptr;
+  void (*line)(void* context, const SearchLine& line) = nullptr;
+  void (*statistics)(void* context, const SearchStatistics& stats) = nullptr;
+  void (*progress)(void* context, const SearchProgress& progress) = nullptr;
+};
+
+constexpr int MAX_ROOT_MOVES = 256;  // more than any position has legal moves
+
 constexpr int GO_INFINITE = 1;
 constexpr int GO_PONDER = 2;
 constexpr std::int64_t NO_NODE_LIMIT = -1;
@@ -90,13 +175,11 @@ struct Killers {
   Move mateKiller;
 };
 
-// Extension statistics of the current search.
-struct ExtensionCounters {
-  std::int32_t check, prom, p7, single, mt, kt, simple;
-};
-
+// What all search threads share: the table, the limits and the stop flag,
+// and the caller's input and report.
 struct SearchState {
   SearchInput input;
+  SearchReport report;
   bool uciMode = false;  // progress lines in UCI form, without the console statistics
 
   // Limits, set before a search; the polls may change them while it runs.
@@ -105,18 +188,55 @@ struct SearchState {
   std::uint32_t stopTime = 0;              // clock value at which a timed search stops
   bool clockLimited = true;                // stopTime applies (not to depth or nodes alone)
   std::int64_t nodeLimit = NO_NODE_LIMIT;  // "go nodes": stop at the first poll at or past it
-  bool stopSearch = false;                 // set to make the search unwind
-  bool abandoned = false;                  // set with stopSearch when the session ends: print nothing more
-
-  // Counters of the current search.
+  std::int32_t mateLimit = 0;              // "go mate": stop once a mate in this many moves is proved; 0 none
+  std::int32_t multiPv = 1;                // root lines searched and reported per iteration
+  // "go searchmoves": the only root moves searched (none: every move).
+  std::array<Move, MAX_ROOT_MOVES> searchMoves{};
+  std::int32_t searchMoveCount = 0;
+  std::atomic<bool> stopSearch = false;  // set to make every thread unwind
+  std::atomic<bool> abandoned = false;   // set with stopSearch when the session ends: print nothing more
   std::uint32_t searchStartTime = 0;
-  std::int64_t nodeCount = 0;
+  std::uint32_t lastProgress = 0;  // elapsed milliseconds of the last progress report
+
+  HashTable hashTable;
+
+  // Helper threads (Threads - 1 of them), idle between searches, and the
+  // signals that start them and tell the main thread they have finished.
+  std::vector<std::unique_ptr<SearchHelper>> helpers;
+  std::mutex poolMutex;
+  std::condition_variable poolWake;
+  std::condition_variable poolDone;
+  std::uint64_t poolGeneration = 0;  // one more for every search the helpers join
+  int poolRunning = 0;               // helpers still searching
+  bool poolQuit = false;
+
+  SearchState() = default;
+  SearchState(const SearchState&) = delete;
+  SearchState& operator=(const SearchState&) = delete;
+  ~SearchState();  // ends the helper threads
+};
+
+// What one search thread changes: its counters, ordering tables, lines,
+// move lists and evaluation data.
+struct SearchThread {
+  explicit SearchThread(SearchState& s, int number = 0) : shared(s), id(number) {}
+  SearchState& shared;
+  std::int32_t id;  // 0 for the main thread, which alone polls and reports
+
+  // Counters of the current search. The node count is read by the main
+  // thread while the others run.
+  std::atomic<std::int64_t> nodeCount = 0;
   std::int32_t maxply = 0;
   std::int32_t iterationDepth = 0;
   std::int32_t rootMoveCount = 0;
   // Length of row 0 of pvTable as the root last set it; kept across an
   // interrupted iteration, which resets pvLength[0].
   std::int32_t rootLineLength = 0;
+  // The line of the latest progress line, completed from the table where
+  // the search's own line ends early; its second move is the ponder move.
+  std::array<Move, MAX_PLY> shownLine{};
+  std::int32_t shownLength = 0;
+  Position linePosition{};  // where shownLine is played out
   ExtensionCounters extensionCount{};
 
   // Ordering: the killers carry over from search to search, the history not.
@@ -130,9 +250,49 @@ struct SearchState {
   std::array<MoveEntry, MOVE_STACK_SIZE> moveStack{};
   std::array<std::int32_t, MAX_PLY + 1> moveListStart{};
 
-  HashTable hashTable;
   EvalData eval;
+
+  // The last iteration this thread finished in the current search: its
+  // depth, score and row 0 of pvTable with its length.
+  std::int32_t completedDepth = 0;
+  std::int32_t completedScore = 0;
+  std::array<Move, MAX_PLY> completedLine{};
+  std::int32_t completedLength = 0;
+
+  // Several root lines (MultiPV, main thread): the moves already placed in
+  // this iteration, which the root skips, and the lines found.
+  std::array<Move, MAX_ROOT_MOVES> excludedMoves{};
+  std::int32_t excludedCount = 0;
+  struct RootLine {
+    std::int32_t score;
+    std::int32_t length;
+    std::array<Move, MAX_PLY> moves;
+  };
+  std::array<RootLine, MAX_ROOT_MOVES> rootLines{};
+  std::int32_t rootLineCount = 0;
 };
+
+// A helper: its own position and thread state, and what it last finished.
+struct SearchHelper {
+  explicit SearchHelper(SearchState& s, int id) : thread(s, id) {}
+  SearchThread thread;
+  Position pos{};
+  std::thread handle;
+};
+
+// Ends the current helpers and starts count - 1 new ones (count 1 to
+// MAX_THREADS); only between searches. The table stays as it is.
+constexpr int MAX_THREADS = 256;
+void setThreadCount(SearchState& s, int count);
+
+// The count of one more node: only this thread writes it, so no locked add.
+inline void addNode(SearchThread& t) {
+  t.nodeCount.store(t.nodeCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+inline std::int64_t nodesOf(const SearchThread& t) { return t.nodeCount.load(std::memory_order_relaxed); }
+inline bool stopped(const SearchState& s) { return s.stopSearch.load(std::memory_order_relaxed); }
+// Nodes of the current search over all threads.
+std::int64_t totalNodes(const SearchThread& main);
 
 inline std::uint32_t clockMs(const SearchState& s) { return s.input.clock(s.input.context); }
 // A plain timed search that stops at the deadline: no ponder, no node limit.
@@ -147,9 +307,9 @@ constexpr bool clockReached(std::uint32_t now, std::uint32_t deadline) {
   return static_cast<std::int32_t>(now - deadline) >= 0;
 }
 
-inline MoveEntry* listBegin(SearchState& s, int p) { return s.moveStack.data() + s.moveListStart[p]; }
-inline MoveEntry* listEnd(SearchState& s, int p) { return s.moveStack.data() + s.moveListStart[p + 1]; }
-inline void setListEnd(SearchState& s, int p, const MoveEntry* end) {
+inline MoveEntry* listBegin(SearchThread& s, int p) { return s.moveStack.data() + s.moveListStart[p]; }
+inline MoveEntry* listEnd(SearchThread& s, int p) { return s.moveStack.data() + s.moveListStart[p + 1]; }
+inline void setListEnd(SearchThread& s, int p, const MoveEntry* end) {
   s.moveListStart[p + 1] = static_cast<std::int32_t>(end - s.moveStack.data());
 }
 
@@ -159,22 +319,24 @@ inline void setListEnd(SearchState& s, int p, const MoveEntry* end) {
 
 // The scoring passes return the entry pickMove would take first (nullptr
 // when none can be taken), found on the way, so the first pick needs no scan.
-MoveEntry* scoreMoves(const Position& pos, SearchState& s, Move hashMove);
-MoveEntry* scoreCaptures(const Position& pos, SearchState& s);
+MoveEntry* scoreMoves(const Position& pos, SearchThread& s, Move hashMove);
+MoveEntry* scoreCaptures(const Position& pos, SearchThread& s);
 // The best entry not yet searched (score above -1, ties to the first); 0
 // when there is none. The entry is marked searched.
-Move pickMove(SearchState& s, int ply);
+Move pickMove(SearchThread& s, int ply);
 // Takes first if it is set (clearing it), else picks as pickMove.
-inline Move pickMove(SearchState& s, int ply, MoveEntry*& first) {
+inline Move pickMove(SearchThread& s, int ply, MoveEntry*& first) {
   if (first == nullptr) return pickMove(s, ply);
   MoveEntry* e = first;
   first = nullptr;
   e->score = -1;
   return e->move;
 }
-void recordCutoff(const Position& pos, SearchState& s, Move m, int score, int depth);
-void clearHistory(SearchState& s);
-void updatePv(SearchState& s, int ply, Move m);
+void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth);
+void clearHistory(SearchThread& s);
+// Forgets the killers and the history.
+void clearLearning(SearchThread& s);
+void updatePv(SearchThread& s, int ply, Move m);
 
 // ---------------------------------------------------------------------------
 // Search
@@ -182,16 +344,23 @@ void updatePv(SearchState& s, int ply, Move m);
 
 // After makeMove(m); nodePieces counts the knights, bishops, rooks and queens
 // of both colours before the move.
-int extensionFor(const Position& pos, SearchState& s, Move m, bool gc, bool mateThreat, int nodePieces);
+int extensionFor(const Position& pos, SearchThread& s, Move m, bool gc, bool mateThreat, int nodePieces);
 
 // Reads waiting input, the node count and the clock; may set stopSearch.
 // Once the search has been told to stop it reads nothing more: the lines
 // that follow belong to the command loop.
-void pollInput(SearchState& s);
-int quiesce(Position& pos, SearchState& s, int alpha, int beta);
-int search(Position& pos, SearchState& s, int depth, int alpha, int beta, bool allowNull);
-void initSearch(Position& pos, SearchState& s);
-int rootSearch(Position& pos, SearchState& s, int depth, int alpha, int beta);
-void iterativeDeepening(Position& pos, SearchState& s);
-void printInfo(const SearchState& s, int score);
-void printStatistics(const SearchState& s);
+void pollInput(SearchThread& s);
+int quiesce(Position& pos, SearchThread& s, int alpha, int beta);
+int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool allowNull);
+// A new search: the table's generation, the stop flag, the start time, and
+// resetThread for the main thread.
+void initSearch(Position& pos, SearchThread& s);
+// The one reset of a thread's per-search state: searchPly, the root's move
+// list, counters, lines and history (the killers carry over).
+void resetThread(Position& pos, SearchThread& s);
+int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta);
+void iterativeDeepening(Position& pos, SearchThread& s);
+// Hands a progress line for the current iteration to the report; also
+// fills shownLine. pos is the root.
+void reportLine(const Position& pos, SearchThread& s, int score, int multipv = 0);
+void reportStatistics(const SearchThread& s);

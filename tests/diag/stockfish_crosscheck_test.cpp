@@ -96,7 +96,7 @@ Reference askStockfish(const std::vector<std::string>& fens, int maxDepth) {
 
 std::uint64_t enginePerft(Position& pos, int depth) {
   pos.searchPly = 0;
-  return perft(pos, depth, testEngine().search.moveStack.data());
+  return perft(pos, depth, testEngine().thread.moveStack.data());
 }
 
 TEST(StockfishCrossCheck, PerftTotalsOfRandomPositions) {

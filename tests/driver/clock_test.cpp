@@ -27,17 +27,17 @@ class ClockSearchTest : public SearchTest {};
 
 // A timed search whose budget crosses the wrap neither stops at once nor runs on.
 TEST_F(ClockSearchTest, SearchAcrossTheWrapHonoursItsBudget) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   setPosition("r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7");
   TestEngine& engine = testEngine();
   engine.clockOffset = 0xFFFFFFFFu - 40u - currentTimeMs();
-  const std::uint32_t start = clockMs(ss);
+  const std::uint32_t start = clockMs(ss.shared);
   ASSERT_GT(start, 0xFFFFFF00u);
-  ss.maxDepth = 50;
-  ss.searchFlags = 0;
-  ss.stopTime = start + 300;  // wraps to a small value
-  ASSERT_LT(ss.stopTime, start);
+  ss.shared.maxDepth = 50;
+  ss.shared.searchFlags = 0;
+  ss.shared.stopTime = start + 300;  // wraps to a small value
+  ASSERT_LT(ss.shared.stopTime, start);
   testing::internal::CaptureStdout();
   const auto t0 = std::chrono::steady_clock::now();
   iterativeDeepening(pos, ss);

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "e2e/engine_process.h"
 #include "positions.h"
@@ -146,5 +147,72 @@ TEST(Go, DepthNodesAndMoveTimeWithoutAClock) {
     const LastInfo info = lastInfo(uciSearch(c.go));
     EXPECT_GE(info.time, c.ms - 1) << c.go;
     EXPECT_LT(info.time, c.ms + 400) << c.go;
+  }
+}
+
+namespace {
+
+// The moves after "pv " in a progress line.
+std::vector<std::string> pvOf(const std::string& line) {
+  std::vector<std::string> moves;
+  const std::size_t at = line.find(" pv ");
+  if (at == std::string::npos) return moves;
+  std::size_t p = at + 4;
+  while (p < line.size()) {
+    const std::size_t end = line.find(' ', p);
+    if (end == std::string::npos || end == p) break;
+    moves.push_back(line.substr(p, end - p));
+    p = end + 1;
+  }
+  return moves;
+}
+
+// The last line of out that starts with prefix.
+std::string lastLineWith(const std::string& out, const std::string& prefix) {
+  std::string found;
+  for (std::size_t at = out.find(prefix); at != std::string::npos; at = out.find(prefix, at + 1))
+    if (at == 0 || out[at - 1] == '\n') found = out.substr(at, out.find('\n', at) - at);
+  return found;
+}
+
+}  // namespace
+
+// Lines that a client may believe: a stop inside a failed aspiration window
+// keeps the last completed result, and a second search of the same position
+// prints its whole line (completed from the table) and a ponder move.
+TEST(Go, LinesThatHold) {
+  // White mates in 5; the node limit falls in the re-search of iteration 5,
+  // before any root move has completed.
+  const EngineRun stopped =
+      runEngineProcess("", {"uci", "position fen 4k3/1P6/8/3pP3/8/7R/3K4/4r3 w - - 2 3", "go nodes 8192"});
+  const std::string out = afterBanner(stopped.output);
+  EXPECT_EQ(out.find("score mate 0"), std::string::npos) << out;
+  const std::string last = lastLineWith(out, "info depth ");
+  EXPECT_TRUE(matchesPattern(last, "info depth 6 score cp 1709 time # nodes # pv b7b8q e8f7 d2e1 d5d4 *"))
+      << out;
+  EXPECT_EQ(lastLineWith(out, "bestmove"), "bestmove b7b8q ponder e8f7") << out;
+
+  // Before the completion both second lines held one move and no ponder
+  // move; how far the table still reaches after the first search is what
+  // each position shows.
+  struct Case {
+    const char* fen;
+    std::size_t moves;
+  };
+  const Case cases[] = {{START, 9}, {"r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3", 6}};
+  for (const auto& [fen, moves] : cases) {
+    const std::string position = std::string("position fen ") + fen;
+    const EngineRun run = runEngineProcess(
+        "", {"uci", position.c_str(), "go depth 9", "isready", position.c_str(), "go depth 9"});
+    const std::string both = afterBanner(run.output);
+    const std::size_t split = both.find("readyok\n");
+    ASSERT_NE(split, std::string::npos) << both;
+    const std::string second = both.substr(split);
+    const std::vector<std::string> line = pvOf(lastLineWith(second, "info depth "));
+    ASSERT_EQ(line.size(), moves) << second;
+    EXPECT_EQ(lastLineWith(second, "bestmove"), "bestmove " + line[0] + " ponder " + line[1]) << second;
+    // Every move of the completed line is legal in turn.
+    Position& pos = loadFen(fen);
+    for (const std::string& m : line) ASSERT_NE(playGameMove(pos, m.c_str()), 0u) << m << "\n" << second;
   }
 }

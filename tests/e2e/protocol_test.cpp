@@ -15,7 +15,10 @@ struct ScriptCase {
 TEST(Protocol, ScriptedSessions) {
   const std::string uciBlock =
       "id name Tarnic 0.4 \nid author Olvenhart\noption name Hash type spin default 8 min 4 max 128\n"
-      "option name Ponder type check default true\nuciok\n";
+      "option name Ponder type check default true\n"
+      "option name Threads type spin default 1 min 1 max 256\n"
+      "option name MultiPV type spin default 1 min 1 max 256\n"
+      "option name Clear Hash type button\nuciok\n";
   const ScriptCase cases[] = {
       {"banner only, end of input", "", "", 1},
       {"uci", "uci\nquit\n", uciBlock + "Bye\n", 0},
@@ -37,8 +40,8 @@ TEST(Protocol, ScriptedSessions) {
        "Bye\n", 0},
       {"ponder option accepted, others unsupported",
        "setoption name Ponder value true\nsetoption name ponder value false\nsetoption name PonderX value 1\n"
-       "setoption name  Threads value 2\nquit\n",
-       "unsupported option: PonderX value 1\nunsupported option: Threads value 2\nBye\n", 0},
+       "setoption name  Contempt value 2\nquit\n",
+       "unsupported option: PonderX value 1\nunsupported option: Contempt value 2\nBye\n", 0},
       {"end of input inside a line", "isready\nuci", "readyok\n", 1},
       {"blank lines", "\n   \n\t\nisready\n", "readyok\n", 1},
       {"carriage return line ends", "isready\r\nquit\r\n", "readyok\nBye\n", 0},

@@ -46,7 +46,7 @@ TEST_F(ExtensionTest, GivesCheckPrediction) {
 }
 
 TEST_F(ExtensionTest, ExtensionRules) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {

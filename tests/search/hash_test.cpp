@@ -19,7 +19,7 @@ class HashTest : public SearchTest {
 };
 
 TEST_F(HashTest, ReplacementByGenerationAndDepth) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   struct Case {
     int storedDepth;
@@ -35,27 +35,29 @@ TEST_F(HashTest, ReplacementByGenerationAndDepth) {
       {30, 20, 63, true}, {30, 20, 64, false},  // the generation wraps: counts as current again
   };
   // Same index, different key: the old entry's key plays no part.
-  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(ss.hashTable.hashEntryCount);
+  const std::uint64_t other = KEY_A + static_cast<std::uint64_t>(ss.shared.hashTable.hashEntryCount);
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(ss.hashTable, pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
+    storeHash(ss.shared.hashTable, pos, c.storedDepth, 111, BOUND_EXACT, 0x1234);
     for (int i = 0; i < c.searchesLater; ++i)
-      ss.hashTable.hashGeneration = (ss.hashTable.hashGeneration + 1) & 63;
+      ss.shared.hashTable.hashGeneration = (ss.shared.hashTable.hashGeneration + 1) & 63;
     useKey(other);
-    storeHash(ss.hashTable, pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
-    const HashEntry& e = hashEntryFor(ss.hashTable, KEY_A);
-    ASSERT_EQ(&e, &hashEntryFor(ss.hashTable, other));
-    EXPECT_EQ(e.keyLow, static_cast<std::uint32_t>(c.replaced ? other : KEY_A))
+    storeHash(ss.shared.hashTable, pos, c.newDepth, 222, BOUND_EXACT, 0x4321);
+    ASSERT_EQ(&hashEntryFor(ss.shared.hashTable, KEY_A), &hashEntryFor(ss.shared.hashTable, other));
+    HashData e{};
+    ASSERT_TRUE(readHash(ss.shared.hashTable, c.replaced ? other : KEY_A, e))
         << c.storedDepth << " " << c.newDepth;
+    EXPECT_FALSE(readHash(ss.shared.hashTable, c.replaced ? KEY_A : other, e));
+    ASSERT_TRUE(readHash(ss.shared.hashTable, c.replaced ? other : KEY_A, e));
     EXPECT_EQ(e.score, c.replaced ? 222 : 111);
-    EXPECT_EQ(e.info & 0xFFFFFF, c.replaced ? 0x4321u : 0x1234u);
-    EXPECT_EQ(e.info >> 26, ss.hashTable.hashGeneration);
+    EXPECT_EQ(e.move, c.replaced ? 0x4321u : 0x1234u);
+    EXPECT_EQ(e.generation, ss.shared.hashTable.hashGeneration);
   }
 }
 
 TEST_F(HashTest, ProbeRules) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -64,30 +66,37 @@ TEST_F(HashTest, ProbeRules) {
     int storedDepth;
     int probeDepth;
     int alpha, beta;
-    int ply;
+    int storePly, ply;
     bool cutoff;
     int result;
     bool forbidNull;
   };
   const Case cases[] = {
-      {"exact mate shifts toward zero", 32700, BOUND_EXACT, 30, 20, -100, 100, 6, true, 32694, false},
-      {"exact mated shifts toward zero", -32700, BOUND_EXACT, 30, 30, -100, 100, 6, true, -32694, false},
-      {"threshold itself is no mate", 32567, BOUND_EXACT, 30, 30, -100, 100, 6, true, 32567, false},
-      {"lower bound at beta cuts", 300, BOUND_LOWER, 30, 30, 0, 300, 3, true, 300, false},
-      {"lower bound below beta", 300, BOUND_LOWER, 30, 30, 0, 301, 3, false, 0, false},
-      {"upper bound at alpha cuts", 100, BOUND_UPPER, 30, 30, 100, 101, 3, true, 100, true},
-      {"upper bound above alpha", 100, BOUND_UPPER, 30, 30, 99, 100, 3, false, 0, false},
-      {"shallow upper bound below beta vetoes the null move", -50, BOUND_UPPER, 10, 30, -10, 0, 3, false, 0,
-       true},
-      {"shallow lower bound", 900, BOUND_LOWER, 10, 30, -10, 0, 3, false, 0, false},
-      {"shallow exact", 5, BOUND_EXACT, 29, 30, -10, 0, 3, false, 0, false},
+      // A mate found 67 plies from the root at ply 2 is 65 plies from its node:
+      // probed at ply 6 it is 71 plies from the root; at the same ply unchanged.
+      {"mate keeps its distance from the node", 32700, BOUND_EXACT, 30, 20, -100, 100, 2, 6, true, 32696,
+       false},
+      {"mated keeps its distance from the node", -32700, BOUND_EXACT, 30, 30, -100, 100, 2, 6, true, -32696,
+       false},
+      {"mate found nearer the root", 32700, BOUND_EXACT, 30, 30, -100, 100, 9, 3, true, 32706, false},
+      {"mate round trip at one ply", -32740, BOUND_EXACT, 30, 30, -100, 100, 11, 11, true, -32740, false},
+      {"threshold itself is no mate", 32567, BOUND_EXACT, 30, 30, -100, 100, 2, 6, true, 32567, false},
+      {"lower bound at beta cuts", 300, BOUND_LOWER, 30, 30, 0, 300, 0, 3, true, 300, false},
+      {"lower bound below beta", 300, BOUND_LOWER, 30, 30, 0, 301, 0, 3, false, 0, false},
+      {"upper bound at alpha cuts", 100, BOUND_UPPER, 30, 30, 100, 101, 0, 3, true, 100, true},
+      {"upper bound above alpha", 100, BOUND_UPPER, 30, 30, 99, 100, 0, 3, false, 0, false},
+      {"shallow upper bound below beta vetoes the null move", -50, BOUND_UPPER, 10, 30, -10, 0, 0, 3, false,
+       0, true},
+      {"shallow lower bound", 900, BOUND_LOWER, 10, 30, -10, 0, 0, 3, false, 0, false},
+      {"shallow exact", 5, BOUND_EXACT, 29, 30, -10, 0, 0, 3, false, 0, false},
   };
   for (const Case& c : cases) {
     forgetLearning();
     useKey(KEY_A);
-    storeHash(ss.hashTable, pos, c.storedDepth, c.score, c.bound, 0xABCD);
+    pos.searchPly = c.storePly;
+    storeHash(ss.shared.hashTable, pos, c.storedDepth, c.score, c.bound, 0xABCD);
     pos.searchPly = c.ply;
-    const ProbeResult r = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
+    const ProbeResult r = probeHash(ss.shared.hashTable, pos, c.probeDepth, c.alpha, c.beta);
     position().searchPly = 0;
     EXPECT_EQ(r.cutoff, c.cutoff) << c.name;
     if (c.cutoff) {
@@ -96,35 +105,36 @@ TEST_F(HashTest, ProbeRules) {
     EXPECT_EQ(r.forbidNull, c.forbidNull) << c.name;
     EXPECT_EQ(r.hashMove, 0xABCDu) << c.name << ": any matching entry supplies its move";
     useKey(KEY_A ^ 1);  // a different key at a different index misses
-    const ProbeResult miss = probeHash(ss.hashTable, pos, c.probeDepth, c.alpha, c.beta);
+    const ProbeResult miss = probeHash(ss.shared.hashTable, pos, c.probeDepth, c.alpha, c.beta);
     EXPECT_FALSE(miss.cutoff || miss.forbidNull || miss.hashMove != 0) << c.name;
   }
 }
 
 TEST_F(HashTest, ZeroedEntryMatchesKeyZeroWithoutEffect) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   useKey(0);
-  const ProbeResult r = probeHash(ss.hashTable, pos, 0, -32767, 32767);
+  const ProbeResult r = probeHash(ss.shared.hashTable, pos, 0, -32767, 32767);
   EXPECT_FALSE(r.cutoff);
   EXPECT_FALSE(r.forbidNull);
   EXPECT_EQ(r.hashMove, 0u);
 }
 
 TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
-  resizeHashTable(ss.hashTable, 5);
-  EXPECT_EQ(ss.hashTable.hashEntryCount, 5 * 65536);
+  resizeHashTable(ss.shared.hashTable, 5);
+  EXPECT_EQ(ss.shared.hashTable.hashEntryCount, 5 * 65536);
   const std::uint64_t n = 5 * 65536;
   const std::uint64_t keys[] = {n * 3 + 17, 0xFFFFFFFFFFFFFFFFULL, n * 4 - 1, 1ULL << 40};
   for (std::uint64_t k : keys)
-    EXPECT_EQ(&hashEntryFor(ss.hashTable, k), ss.hashTable.entries.get() + k % n) << std::hex << k;
+    EXPECT_EQ(&hashEntryFor(ss.shared.hashTable, k), ss.shared.hashTable.entries.get() + k % n)
+        << std::hex << k;
   // A power-of-two mask would put these two in different slots.
-  EXPECT_EQ(&hashEntryFor(ss.hashTable, n + 5), &hashEntryFor(ss.hashTable, 5));
+  EXPECT_EQ(&hashEntryFor(ss.shared.hashTable, n + 5), &hashEntryFor(ss.shared.hashTable, 5));
   useKey(n * 7 + 9);
-  storeHash(ss.hashTable, pos, 20, 77, BOUND_LOWER, 0x0203);
-  EXPECT_EQ(ss.hashTable.entries[9].score, 77);
-  resizeHashTable(ss.hashTable, DEFAULT_HASH_MB);
-  EXPECT_EQ(ss.hashTable.hashEntryCount, 262144);
+  storeHash(ss.shared.hashTable, pos, 20, 77, BOUND_LOWER, 0x0203);
+  EXPECT_EQ(unpackHash(ss.shared.hashTable.entries[9].data).score, 77);
+  resizeHashTable(ss.shared.hashTable, DEFAULT_HASH_MB);
+  EXPECT_EQ(ss.shared.hashTable.hashEntryCount, 262144);
 }

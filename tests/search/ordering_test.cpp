@@ -12,7 +12,7 @@ class OrderingTest : public SearchTest {
   // Score of the entry of move text after scoring the root list.
   static int scoreOf(const char* text) {
     const Move m = moveFromText(text);
-    SearchState& ss = searchState();
+    SearchThread& ss = searchState();
     for (const MoveEntry* e = listBegin(ss, 0); e != listEnd(ss, 0); ++e)
       if (e->move == m) return e->score;
     ADD_FAILURE() << text << " not in the list";
@@ -21,7 +21,7 @@ class OrderingTest : public SearchTest {
 };
 
 TEST_F(OrderingTest, FullSchemeBands) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
@@ -81,7 +81,7 @@ TEST_F(OrderingTest, FullSchemeBands) {
 }
 
 TEST_F(OrderingTest, CaptureScheme) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   EvalData& ev = testEval();
   Position& pos = testEngine().pos;
   struct Case {
@@ -112,7 +112,7 @@ TEST_F(OrderingTest, CaptureScheme) {
 }
 
 TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   ss.moveListStart[0] = 0;
   const std::int32_t scores[] = {5, 7, 7, -1, 3, -9};
@@ -126,7 +126,7 @@ TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
 }
 
 TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   setPosition(START_FEN);
   const Move a = moveFromText("g1f3");
@@ -150,7 +150,7 @@ TEST_F(OrderingTest, RecordCutoffFillsKillersAndHistory) {
 }
 
 TEST_F(OrderingTest, UpdatePvAdoptsChildLine) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   for (auto& row : ss.pvTable) row.fill(0);
   pos.searchPly = 2;

@@ -16,7 +16,7 @@
 class SearchTest : public ::testing::Test {
  protected:
   static Position& position() { return testEngine().pos; }
-  static SearchState& searchState() { return testEngine().search; }
+  static SearchThread& searchState() { return testEngine().thread; }
 
   // Sets up a position at the root of a search.
   static void setPosition(const char* fen) {
@@ -33,21 +33,21 @@ class SearchTest : public ::testing::Test {
 
   // Forgets everything a previous search learned.
   static void forgetLearning() {
-    ASSERT_TRUE(resizeHashTable(searchState().hashTable, DEFAULT_HASH_MB));
+    ASSERT_TRUE(resizeHashTable(searchState().shared.hashTable, DEFAULT_HASH_MB));
     searchState().killers.fill({});
   }
 
   // Runs iterativeDeepening to depth plies and returns what it printed.
   static std::string runSearch(int depth, bool uci = true, int flags = 0) {
-    SearchState& ss = searchState();
-    ss.maxDepth = depth;
-    ss.searchFlags = flags;
-    ss.stopTime = clockMs(ss) + 100000000u;
-    ss.uciMode = uci;
+    SearchThread& ss = searchState();
+    ss.shared.maxDepth = depth;
+    ss.shared.searchFlags = flags;
+    ss.shared.stopTime = clockMs(ss.shared) + 100000000u;
+    ss.shared.uciMode = uci;
     testing::internal::CaptureStdout();
     iterativeDeepening(position(), ss);
     std::string out = testing::internal::GetCapturedStdout();
-    ss.uciMode = false;
+    ss.shared.uciMode = false;
     return out;
   }
 

@@ -7,13 +7,13 @@ class SearchResultTest : public SearchTest {
  protected:
   void SetUp() override { forgetLearning(); }
   void TearDown() override {
-    searchState().searchFlags = 0;
-    searchState().maxDepth = 50;
+    searchState().shared.searchFlags = 0;
+    searchState().shared.maxDepth = 50;
     setPosition(START_FEN);
   }
 
   static std::string rootLine() {
-    const SearchState& ss = searchState();
+    const SearchThread& ss = searchState();
     std::string s;
     for (int i = 0; i < ss.rootLineLength; ++i) s += std::string(moveToText(ss.pvTable[0][i]).text) + " ";
     return s;
@@ -21,7 +21,7 @@ class SearchResultTest : public SearchTest {
 };
 
 TEST_F(SearchResultTest, FindsMatesAndStalemates) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   struct Case {
     const char* name;
     const char* fen;
@@ -48,7 +48,7 @@ TEST_F(SearchResultTest, FindsMatesAndStalemates) {
 }
 
 TEST_F(SearchResultTest, RepetitionScoresZero) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   // The only move returns to the position after White's first game move.
   positionCommand(pos, "fen 2r4k/8/8/8/8/8/7r/1K6 w - - 0 1 moves b1a1 h8g8 a1b1 g8h8");
@@ -59,7 +59,7 @@ TEST_F(SearchResultTest, RepetitionScoresZero) {
 }
 
 TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   struct Case {
     int flags;
     const char* finalLine;
@@ -79,7 +79,7 @@ TEST_F(SearchResultTest, SingleLegalMoveStopsAfterThirdIteration) {
 }
 
 TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   setPosition("6k1/8/8/8/8/8/8/R5K1 w - - 0 1");
   runSearch(1);
@@ -93,9 +93,8 @@ TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
   for (const Case& c : cases) {
     const Move m = moveFromText(c.move);
     makeMove(pos, m);
-    const HashEntry& e = hashEntryFor(ss.hashTable, pos.key);
-    const bool match = e.keyLow == static_cast<std::uint32_t>(pos.key) &&
-                       e.keyHigh == static_cast<std::uint32_t>(pos.key >> 32);
+    HashData e{};
+    const bool match = readHash(ss.shared.hashTable, pos.key, e);
     EXPECT_EQ(match, c.stored) << c.move;
     if (match) {
       EXPECT_EQ(e.depth, ONE_PLY) << c.move;
@@ -105,7 +104,7 @@ TEST_F(SearchResultTest, CheckingRootMoveIsSearchedAPlyDeeper) {
 }
 
 TEST_F(SearchResultTest, SameStateGivesSameSearch) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   const char* fen = "r1b1kb1r/1pqppppp/p4n2/1Bp5/3nP3/2N2N2/PPPP1PPP/R1BQR1K1 w kq - 0 7";
   std::string lines[2];
   std::int64_t nodes[2];
@@ -130,7 +129,7 @@ TEST_F(SearchResultTest, SameStateGivesSameSearch) {
 }
 
 TEST_F(SearchResultTest, SingleNodes) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   struct Case {
     const char* name;
@@ -149,7 +148,7 @@ TEST_F(SearchResultTest, SingleNodes) {
     forgetLearning();
     positionCommand(pos, c.position);
     initSearch(pos, ss);
-    ss.stopTime = clockMs(ss) + 100000000u;
+    ss.shared.stopTime = clockMs(ss.shared) + 100000000u;
     // Search this position as if it were deep in a tree.
     ss.moveListStart[c.ply] = ss.moveListStart[0];
     pos.searchPly = c.ply;
@@ -158,14 +157,14 @@ TEST_F(SearchResultTest, SingleNodes) {
     EXPECT_EQ(pos.searchPly, c.ply);
     pos.searchPly = 0;
     EXPECT_EQ(score, c.expected) << c.name;
-    EXPECT_EQ(ss.nodeCount, c.counted ? 2 : 1) << c.name;
-    const HashEntry& e = hashEntryFor(ss.hashTable, pos.key);
-    EXPECT_NE(e.keyLow, static_cast<std::uint32_t>(pos.key)) << c.name << ": nothing is stored";
+    EXPECT_EQ(nodesOf(ss), c.counted ? 2 : 1) << c.name;
+    HashData e{};
+    EXPECT_FALSE(readHash(ss.shared.hashTable, pos.key, e)) << c.name << ": nothing is stored";
   }
 }
 
 TEST_F(SearchResultTest, ProgressLineForms) {
-  SearchState& ss = testEngine().search;
+  SearchThread& ss = testEngine().thread;
   Position& pos = testEngine().pos;
   struct Case {
     bool uci;
@@ -181,36 +180,47 @@ TEST_F(SearchResultTest, ProgressLineForms) {
       {true, -32567, "info depth 7 score cp -32567 time "},
       {false, 32766, "  7   32766    "},
   };
+  forgetLearning();
   setPosition(START_FEN);
   initSearch(pos, ss);
-  const Move line[] = {moveFromText("e2e4"), 0x1111, 0x2222, 0x3333};
+  // The search's line ends after four moves; the table knows a fifth, then
+  // holds a move that is not legal where it is stored.
+  const char* moves[] = {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5"};
+  Move line[5];
+  for (int i = 0; i < 5; ++i) {
+    line[i] = moveFromText(moves[i]);
+    if (i == 4) storeHash(ss.shared.hashTable, pos, 10, 0, BOUND_EXACT, line[4]);
+    makeMove(pos, line[i]);
+  }
+  storeHash(ss.shared.hashTable, pos, 10, 0, BOUND_EXACT, line[4]);  // the bishop is no longer on f1
+  for (int i = 4; i >= 0; --i) unmakeMove(pos, line[i]);
   for (int i = 0; i < 4; ++i) ss.pvTable[0][i] = line[i];
   ss.pvTable[0][4] = 0x4444;  // past the current line: an older line's move
   ss.rootLineLength = 4;
   ss.iterationDepth = 7;
   ss.nodeCount = 12345;
   for (const Case& c : cases) {
-    ss.uciMode = c.uci;
+    ss.shared.uciMode = c.uci;
     testing::internal::CaptureStdout();
-    printInfo(ss, c.score);
+    reportLine(pos, ss, c.score);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.rfind(c.prefix, 0), 0u) << out;
     const std::string tail =
-        c.uci ? " nodes 12345 pv e2e4 b2b2 c3c3 d4d4 \n" : "     12345    e2e4 b2b2 c3c3 d4d4 \n";
+        c.uci ? " nodes 12345 pv e2e4 e7e5 g1f3 b8c6 f1b5 \n" : "     12345    e2e4 e7e5 g1f3 b8c6 f1b5 \n";
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
   }
-  ss.uciMode = false;
+  ss.shared.uciMode = false;
   testing::internal::CaptureStdout();
-  printStatistics(ss);
+  reportStatistics(ss);
   const std::string stats = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(matchesPattern(stats,
                              "Time: #.#  Nodes: 12345  Nps: #  maxply 0\n"
                              "check 0  prom 0  p7 0  single 0  mt 0  kt 0 simple 0 \n"))
       << stats;
-  ss.uciMode = true;
+  ss.shared.uciMode = true;
   testing::internal::CaptureStdout();
-  printStatistics(ss);
+  reportStatistics(ss);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  ss.uciMode = false;
+  ss.shared.uciMode = false;
 }
