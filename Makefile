@@ -60,7 +60,7 @@ test-asan: asan
 tsan:
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_TSAN=ON -DTARNIC_TESTS=ON
 	cmake --build build-tsan -j$(JOBS)
-	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -j$(JOBS) -R '^Threads\.'
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -j$(JOBS) -R '^(Threads|SearchProtocol)\.'
 
 test-tsan: tsan
 
