@@ -61,6 +61,18 @@ inline void markBits(AttackWord* marks, std::uint64_t bits) {
   for (; bits; bits &= bits - 1) marks[std::countr_zero(bits)] += WORD_PAWN;
 }
 
+// By a byte: eight bytes of 1 for its set bits and 0 for the others, as one
+// integer, so that three of them add in one step (no byte exceeds 3).
+constexpr std::array<std::uint64_t, 256> ByteBits = [] {
+  std::array<std::uint64_t, 256> t{};
+  for (int b = 0; b < 256; ++b) {
+    std::array<std::int8_t, 8> bytes{};
+    for (int f = 0; f < 8; ++f) bytes[f] = static_cast<std::int8_t>((b >> f) & 1);
+    t[b] = std::bit_cast<std::uint64_t>(bytes);
+  }
+  return t;
+}();
+
 // Each bit copied to every higher (lower) square of its file.
 constexpr std::uint64_t northFill(std::uint64_t b) {
   b |= b << 8;
@@ -82,9 +94,6 @@ inline int bitCount(std::uint64_t b) {
   for (; b; b &= b - 1) ++n;
   return n;
 }
-
-// Set bits among three neighbours, by the low three bits.
-constexpr std::array<std::int8_t, 8> ThreeBitCount = {0, 1, 1, 2, 1, 2, 2, 3};
 
 // Everything about the current pawns that no other piece changes. The pawns
 // are walked by their bits, so a refill reads nothing but Position::pawns
@@ -165,7 +174,8 @@ void fillPawnEntry(const Position& pos, PawnEntry& e) {
     files |= files >> 16;
     files |= files >> 8;
     const unsigned open = ((~static_cast<unsigned>(files) & 0xFF) << 1) | 0x201;
-    for (int f = 0; f < 8; ++f) e.fileDanger[c][f] = ThreeBitCount[(open >> f) & 7];
+    e.fileDanger[c] = std::bit_cast<std::array<std::int8_t, 8>>(
+        ByteBits[open & 0xFF] + ByteBits[(open >> 1) & 0xFF] + ByteBits[open >> 2]);
   }
 }
 
