@@ -185,39 +185,47 @@ const PawnEntry& probePawnTable(const Position& pos, EvalData& ev) {
   return e;
 }
 
+// The pawn terms of one colour, its map's board squares and its passed
+// pawns; a template so that the colour is a constant, the sums in locals.
+template <int c>
+ALWAYS_INLINE void evalPawnColour(const Position& pos, EvalData& ev, const PawnEntry& e, int table) {
+  // The board squares of the map, a rank at a time; the indices between
+  // the ranks and beyond them are never read and keep what they hold.
+  AttackWord* map = ev.currentAttackMap[c];
+  const AttackWord* marks = e.marks[c].data();
+  for (int r = 0; r < 8; ++r) std::memcpy(map + 16 * r, marks + 8 * r, 8 * sizeof(AttackWord));
+  std::int32_t mg = e.mg[c] + e.squares[c][table];
+  std::int32_t eg = e.eg[c];
+  // Passed pawns read the board around them and the kings.
+  for (std::uint64_t bits = e.passed[c]; bits; bits &= bits - 1) {
+    const int s = bitSquare(std::countr_zero(bits));
+    const int v = passedPawnValue(pos, s, rankOf(s), c);
+    mg += v / 2;
+    eg += v;
+  }
+  ev.mgScore[c] += mg;
+  ev.egScore[c] += eg;
+  ev.pawnCount[c] = e.pawnCount[c];
+}
+
 }  // namespace
 
 void evalPawns(const Position& pos, EvalData& ev) {
   const PawnEntry& e = probePawnTable(pos, ev);
   ev.pawnEntry = &e;
 
-  // On opposite wings each side uses the table of its own king's wing.
+  // On opposite wings each side uses the table of its own king's wing
+  // (the index into PawnEntry::squares).
   const int wf = fileOf(kingSquare(pos, WHITE));
   const int bf = fileOf(kingSquare(pos, BLACK));
-  int table[2] = {0, 0};  // index into PawnEntry::squares
+  int whiteTable = 0, blackTable = 0;
   if (wf > 4 && bf < 4) {
-    table[WHITE] = 1;
-    table[BLACK] = 2;
+    whiteTable = 1;
+    blackTable = 2;
   } else if (wf < 4 && bf > 4) {
-    table[WHITE] = 2;
-    table[BLACK] = 1;
+    whiteTable = 2;
+    blackTable = 1;
   }
-
-  for (int c = WHITE; c <= BLACK; ++c) {
-    ev.mgScore[c] += e.mg[c] + e.squares[c][table[c]];
-    ev.egScore[c] += e.eg[c];
-    ev.pawnCount[c] = e.pawnCount[c];
-    // The board squares of the map, a rank at a time; the indices between
-    // the ranks and beyond them are never read and keep what they hold.
-    AttackWord* map = ev.currentAttackMap[c];
-    const AttackWord* marks = e.marks[c].data();
-    for (int r = 0; r < 8; ++r) std::memcpy(map + 16 * r, marks + 8 * r, 8 * sizeof(AttackWord));
-    // Passed pawns read the board around them and the kings.
-    for (std::uint64_t bits = e.passed[c]; bits; bits &= bits - 1) {
-      const int s = bitSquare(std::countr_zero(bits));
-      const int v = passedPawnValue(pos, s, rankOf(s), c);
-      ev.mgScore[c] += v / 2;
-      ev.egScore[c] += v;
-    }
-  }
+  evalPawnColour<WHITE>(pos, ev, e, whiteTable);
+  evalPawnColour<BLACK>(pos, ev, e, blackTable);
 }
