@@ -355,7 +355,8 @@ inline constexpr std::array<std::int8_t, 32> AttackerMixDanger = {
 inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41, 65, 100};
 
 // The passes of evaluate, in calling order after clearEvaluation; evalPawns
-// sets the pawn counts, pawnEntry and the board squares of both maps.
+// sets the pawn counts, pawnEntry and the board squares of both maps,
+// evalPieces the piece counts.
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);

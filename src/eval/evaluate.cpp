@@ -8,11 +8,6 @@ void clearEvaluation(const Position& pos, EvalData& ev) {
   // they need no clearing here; marks off the board are never read.
   pointAttackMaps(ev, pos.searchPly);
 
-  ev.knightCount = {0, 0};
-  ev.bishopCount = {0, 0};
-  ev.rookCount = {0, 0};
-  ev.queenCount = {0, 0};
-
   ev.mgScore = {0, 0};
   ev.egScore = {0, 0};
 }

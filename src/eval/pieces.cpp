@@ -67,10 +67,13 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   const std::uint8_t* board = pos.board.origin();
   const int enemyKing = kingSquare(pos, c ^ 1);
   const auto& pawnsOnFile = ev.pawnEntry->pawnsOnFile;
-  std::int32_t t = 0;
+  // Sums and counts in locals, stored once at the end: kept in EvalData they
+  // were loaded and stored around every piece, the map stores possibly aliasing.
+  std::int32_t t = 0, eg = 0;
+  int knights = 0, bishops = 0, rooks = 0, queens = 0;
 
   for (int s = firstOfList(pos, pieceCode(c, KNIGHT)); s < LIST_END; s = pos.lists[s].next) {
-    ev.knightCount[c] += 1;
+    knights += 1;
     t += KindValue[KNIGHT] + KnightSquare[c][s];
     if (map[s] & 3 * WORD_PAWN) t += KnightOutpost[c][s];
     AttackWord* at = map + s;
@@ -78,17 +81,17 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   }
 
   for (int s = firstOfList(pos, pieceCode(c, BISHOP)); s < LIST_END; s = pos.lists[s].next) {
-    ev.bishopCount[c] += 1;
+    bishops += 1;
     t += KindValue[BISHOP] + BishopSquare[c][s];
     t += BishopMobility[scanDiagonals(board + s, map + s, WORD_MINOR)];
   }
 
   for (int s = firstOfList(pos, pieceCode(c, ROOK)); s < LIST_END; s = pos.lists[s].next) {
-    ev.rookCount[c] += 1;
+    rooks += 1;
     t += KindValue[ROOK] + RookSquare[c][s];
     if (RelativeRank[c][s] == 6) {
-      ev.egScore[c] += 10;
-      if (RelativeRank[c][enemyKing] == 7) ev.egScore[c] += 20;
+      eg += 10;
+      if (RelativeRank[c][enemyKing] == 7) eg += 20;
     }
     const int file = fileOf(s) + 1;
     if (pawnsOnFile[c][file] == 0) {
@@ -99,7 +102,7 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   }
 
   for (int s = firstOfList(pos, pieceCode(c, QUEEN)); s < LIST_END; s = pos.lists[s].next) {
-    ev.queenCount[c] += 1;
+    queens += 1;
     t += KindValue[QUEEN] + QueenSquare[c][s];
     // The queen's scans count nothing.
     const std::uint8_t* b = board + s;
@@ -115,15 +118,18 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   }
 
   const int k = kingSquare(pos, c);
-  ev.mgScore[c] += KindValue[KING] + KingSquareMg[c][k];
-  ev.egScore[c] += KindValue[KING] + KingSquareEg[c][k];
   AttackWord* around = map + k;
   for (int i = 0; i < 8; ++i) recordAttack(around, KingDirections[i], WORD_KING);
 
-  if (ev.bishopCount[c] > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
+  if (bishops > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
 
-  ev.mgScore[c] += t;
-  ev.egScore[c] += t;
+  ev.mgScore[c] += t + KindValue[KING] + KingSquareMg[c][k];
+  ev.egScore[c] += t + eg + KindValue[KING] + KingSquareEg[c][k];
+  ev.knightCount[c] = knights;
+  ev.bishopCount[c] = bishops;
+  ev.rookCount[c] = rooks;
+  ev.queenCount[c] = queens;
+  ev.pieceCount[c] = knights + bishops + rooks + queens;
 }
 
 }  // namespace
@@ -131,6 +137,4 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
 void evalPieces(const Position& pos, EvalData& ev) {
   evalColour(pos, ev, WHITE);
   evalColour(pos, ev, BLACK);
-  for (int c = WHITE; c <= BLACK; ++c)
-    ev.pieceCount[c] = ev.knightCount[c] + ev.bishopCount[c] + ev.rookCount[c] + ev.queenCount[c];
 }
