@@ -83,6 +83,7 @@ void timedSearch(Position& pos, SearchThread& t, std::uint32_t milliseconds) {
   s.searchStartTime = now;
   setTimedSearch(s, now + milliseconds);
   iterativeDeepening(pos, t);
+  finishSearch(s);
 }
 
 }  // namespace

@@ -183,7 +183,7 @@ void handleGo(Engine& e, const char* args) {
     allocateTime(e);
   }
   iterativeDeepening(pos, e.thread);
-  if (s.abandoned) return;  // "quit" or end of input: no answer
+  if (s.abandoned) return finishSearch(s);  // "quit" or end of input: no answer
 
   // After a ponder or infinite search the answer waits for "stop" or
   // "ponderhit"; the read blocks instead of spinning. Lines given as
@@ -191,7 +191,7 @@ void handleGo(Engine& e, const char* args) {
   if (session.input.fromArguments) s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
   while (s.searchFlags & (GO_INFINITE | GO_PONDER)) {
     handleSearchCommand(e, true);
-    if (s.abandoned) return;
+    if (s.abandoned) return finishSearch(s);
   }
 
   const Move best = e.thread.pvTable[0][0];
@@ -201,4 +201,6 @@ void handleGo(Engine& e, const char* args) {
     std::printf("ponder %s\n", moveToText(reply).text);
   else
     std::printf("\n");
+  // The helpers finish unwinding after the answer, before the next command.
+  finishSearch(s);
 }

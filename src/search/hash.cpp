@@ -15,7 +15,8 @@ bool resizeHashTable(HashTable& table, int megabytes) {
   const std::int64_t count = megabytes * ENTRIES_PER_MB;
   // calloc: fresh pages from the system come zeroed, so a large table is
   // not written over once more.
-  table.entries.reset(static_cast<HashEntry*>(std::calloc(static_cast<std::size_t>(count), sizeof(HashEntry))));
+  table.entries.reset(
+      static_cast<HashEntry*>(std::calloc(static_cast<std::size_t>(count), sizeof(HashEntry))));
   if (table.entries == nullptr) return false;
   table.hashEntryCount = static_cast<std::int32_t>(count);
   return true;

@@ -271,10 +271,15 @@ int deepen(Position& pos, SearchThread& s) {
         !(s.shared.searchFlags & (GO_INFINITE | GO_PONDER)))
       return score;
     // Centre the next window on this score.
-    if (!stopped(s.shared)) s.completedDepth = i;
-    s.completedScore = score;
-    s.completedLine = s.pvTable[0];
-    s.completedLength = s.rootLineLength;
+    {
+      // The main thread reads a helper's result while it may still run.
+      std::unique_lock lock(s.shared.poolMutex, std::defer_lock);
+      if (!main) lock.lock();
+      if (!stopped(s.shared)) s.completedDepth = i;
+      s.completedScore = score;
+      s.completedLine = s.pvTable[0];
+      s.completedLength = s.rootLineLength;
+    }
     alpha = score - ASPIRATION_WINDOW;
     beta = score + ASPIRATION_WINDOW;
     if (i > 2) reportLine(pos, s, score);
@@ -314,16 +319,9 @@ void startHelpers(const Position& root, SearchState& s) {
   s.poolWake.notify_all();
 }
 
-// Stops the helpers and waits until every one has finished.
-void stopHelpers(SearchState& s) {
-  if (s.helpers.empty()) return;
-  s.stopSearch = true;
-  std::unique_lock lock(s.poolMutex);
-  s.poolDone.wait(lock, [&] { return s.poolRunning == 0; });
-}
-
 // The answer comes from the deepest finished iteration of any thread.
 int adoptDeepest(SearchThread& main, int score) {
+  std::lock_guard lock(main.shared.poolMutex);
   const SearchThread* deepest = &main;
   for (const auto& h : main.shared.helpers)
     if (h->thread.completedDepth > deepest->completedDepth) deepest = &h->thread;
@@ -337,17 +335,27 @@ int adoptDeepest(SearchThread& main, int score) {
 }  // namespace
 
 void iterativeDeepening(Position& pos, SearchThread& s) {
+  finishSearch(s.shared);  // helpers still unwinding from the last search
   initSearch(pos, s);
+  s.pollMask = s.shared.helpers.empty() ? POLL_INTERVAL - 1 : POLL_INTERVAL / HELPER_POLL_DIVISOR - 1;
   startHelpers(pos, s.shared);
   int score = deepen(pos, s);
   if (!s.shared.helpers.empty()) {
-    stopHelpers(s.shared);
+    // The helpers unwind while the answer is given; finishSearch waits for them.
+    s.shared.stopSearch = true;
     if (s.shared.multiPv == 1) score = adoptDeepest(s, score);
   }
   // The final line; with several lines, they were all reported as their
   // iteration ended.
   if (s.shared.multiPv == 1) reportLine(pos, s, score);
   reportStatistics(s);
+}
+
+void finishSearch(SearchState& s) {
+  if (s.helpers.empty()) return;
+  s.stopSearch = true;
+  std::unique_lock lock(s.poolMutex);
+  s.poolDone.wait(lock, [&] { return s.poolRunning == 0; });
 }
 
 void setThreadCount(SearchState& s, int count) {

@@ -60,7 +60,7 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   s.pvLength[ply] = ply;
 
   // Poll input and clock; unwind once stopped.
-  if (nodesOf(s) % POLL_INTERVAL == 0) pollInput(s);
+  if ((nodesOf(s) & s.pollMask) == 0) pollInput(s);
   if (stopped(s.shared)) return 0;
   // Count the node.
   countNode(s, ply);
@@ -110,7 +110,7 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   s.pvLength[ply] = ply;
 
   // Poll input and clock; unwind once stopped.
-  if (nodesOf(s) % POLL_INTERVAL == 0) pollInput(s);
+  if ((nodesOf(s) & s.pollMask) == 0) pollInput(s);
   if (stopped(s.shared)) return 0;
   // Too deep for the per-ply arrays: trust the evaluation.
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);

@@ -14,6 +14,7 @@
 
 #include "eval/eval.h"
 #include "position/position.h"
+#include "search/tuning.h"
 
 constexpr int ONE_PLY = 10;  // depths are in tenths of a ply
 constexpr int MATE_SCORE = 32767;
@@ -226,6 +227,10 @@ struct SearchThread {
   // Counters of the current search. The node count is read by the main
   // thread while the others run.
   std::atomic<std::int64_t> nodeCount = 0;
+  // Polls come when the node count has these bits clear: with helpers the
+  // main thread shares the cores and polls more often, so "stop" is answered
+  // as quickly.
+  std::int64_t pollMask = POLL_INTERVAL - 1;
   std::int32_t maxply = 0;
   std::int32_t iterationDepth = 0;
   std::int32_t rootMoveCount = 0;
@@ -359,7 +364,11 @@ void initSearch(Position& pos, SearchThread& s);
 // list, counters, lines and history (the killers carry over).
 void resetThread(Position& pos, SearchThread& s);
 int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta);
+// Returns with the answer while helper threads may still unwind: call
+// finishSearch before anything else uses the shared state.
 void iterativeDeepening(Position& pos, SearchThread& s);
+// Stops the helpers of the last search and waits until they are idle.
+void finishSearch(SearchState& s);
 // Hands a progress line for the current iteration to the report; also
 // fills shownLine. pos is the root.
 void reportLine(const Position& pos, SearchThread& s, int score, int multipv = 0);
