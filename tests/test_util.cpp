@@ -175,3 +175,9 @@ std::string withoutTimes(const std::string& text) {
   }
   return out;
 }
+
+std::size_t countOf(const std::string& text, const std::string& word) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}

@@ -49,3 +49,5 @@ bool sameState(const Position& a, const Position& b, bool sortedLists = false);
 bool matchesPattern(const std::string& text, const std::string& pattern);
 // The text with every " time <digits>" and every progress line ("info time ...") removed.
 std::string withoutTimes(const std::string& text);
+// How often word occurs in text (overlapping occurrences count).
+std::size_t countOf(const std::string& text, const std::string& word);

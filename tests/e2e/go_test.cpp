@@ -13,12 +13,6 @@ namespace {
 
 using positions::START;
 
-std::size_t countOf(const std::string& text, const std::string& word) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
-  return n;
-}
-
 TEST(Go, TimeBudgetLines) {
   struct Case {
     const char* go;

@@ -108,12 +108,6 @@ TEST(SearchProtocol, EndOfInputDuringSearchExitsWithStatusOne) {
   EXPECT_EQ(run.output.find("bestmove"), std::string::npos);
 }
 
-std::size_t countOf(const std::string& text, const std::string& word) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
-  return n;
-}
-
 // Lines other than the ones that steer a search wait for its answer and then
 // run in order: a new position and go sent during a timed search, a script
 // piped in whole, and after them the end of input.
