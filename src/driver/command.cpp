@@ -217,6 +217,7 @@ int runEngine(Engine& e, int lineCount, const char* const* lines) {
   }
   static LineQueue queue;  // static: the reader thread may outlive this call
   session.input.queue = &queue;
+  queue.searchStop = &e.search.stopSearch;
   startInputReader(queue);
   for (;;) {
     if (!readLine(session)) return 1;

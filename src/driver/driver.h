@@ -39,6 +39,12 @@ struct LineQueue {
   int count = 0;                          // slots in use, taken ones included
   bool ended = false;                     // end of input follows the queued lines
   std::atomic<std::uint32_t> version{0};  // counts arrivals
+  // The running search's stop flag, set by the reader itself when a "stop"
+  // arrives that belongs to that search: with more threads than cores the
+  // main thread may wait long for a core before its next poll, while every
+  // thread reads the flag at each node. The line stays queued and is taken
+  // as usual. Set before the reader starts; null when none.
+  std::atomic<bool>* searchStop = nullptr;
 };
 
 // Where input lines come from.

@@ -20,21 +20,6 @@ void dropTakenFront(LineQueue& q) {
   }
 }
 
-void pushLine(LineQueue& q, const char* text, std::size_t length) {
-  std::unique_lock lock(q.lock);
-  q.changed.wait(lock, [&q] {
-    dropTakenFront(q);
-    return q.count < LineQueue::CAPACITY;
-  });
-  const int i = (q.head + q.count) % LineQueue::CAPACITY;
-  std::memcpy(q.lines[i].data(), text, length);
-  q.lines[i][length] = 0;
-  q.taken[i] = false;
-  ++q.count;
-  q.version.fetch_add(1, std::memory_order_release);
-  q.changed.notify_all();
-}
-
 // What a line means to a running search.
 enum class LineKind { STEER, READY, QUIT, STARTS_SEARCH, OTHER };
 
@@ -47,6 +32,35 @@ LineKind kindOf(const char* line) {
   if (strEqualNoCaseN(2, line, "go") && (line[2] == 0 || line[2] == ' ' || line[2] == '\t'))
     return LineKind::STARTS_SEARCH;
   return LineKind::OTHER;
+}
+
+// Under the queue's lock: whether a line not yet taken starts a search.
+bool searchQueued(const LineQueue& q) {
+  for (int k = 0; k < q.count; ++k) {
+    const int i = (q.head + k) % LineQueue::CAPACITY;
+    if (!q.taken[i] && kindOf(q.lines[i].data()) == LineKind::STARTS_SEARCH) return true;
+  }
+  return false;
+}
+
+void pushLine(LineQueue& q, const char* text, std::size_t length) {
+  std::unique_lock lock(q.lock);
+  q.changed.wait(lock, [&q] {
+    dropTakenFront(q);
+    return q.count < LineQueue::CAPACITY;
+  });
+  const int i = (q.head + q.count) % LineQueue::CAPACITY;
+  std::memcpy(q.lines[i].data(), text, length);
+  q.lines[i][length] = 0;
+  q.taken[i] = false;
+  // A "stop" behind a queued "go" is that later search's; otherwise it
+  // belongs to the running one (a search that has not begun yet clears the
+  // flag as it starts and finds the line at its first poll).
+  if (q.searchStop != nullptr && strEqualNoCaseN(4, q.lines[i].data(), "stop") && !searchQueued(q))
+    q.searchStop->store(true, std::memory_order_relaxed);
+  ++q.count;
+  q.version.fetch_add(1, std::memory_order_release);
+  q.changed.notify_all();
 }
 
 enum class Taken { NOTHING, LINE, END };

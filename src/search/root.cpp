@@ -312,6 +312,7 @@ void startHelpers(const Position& root, SearchState& s) {
   for (auto& h : s.helpers) {
     h->pos = root;
     resetThread(h->pos, h->thread);
+    h->thread.pollMask = s.oversubscribed ? POLL_INTERVAL / HELPER_POLL_DIVISOR - 1 : POLL_INTERVAL - 1;
   }
   std::lock_guard lock(s.poolMutex);
   s.poolRunning = static_cast<int>(s.helpers.size());
@@ -367,6 +368,8 @@ void setThreadCount(SearchState& s, int count) {
   for (auto& h : s.helpers) h->handle.join();
   s.helpers.clear();
   s.poolQuit = false;
+  const unsigned cores = std::thread::hardware_concurrency();
+  s.oversubscribed = cores != 0 && static_cast<unsigned>(count) > cores;
   for (int id = 1; id < count && id < MAX_THREADS; ++id) {
     s.helpers.push_back(std::make_unique<SearchHelper>(s, id));
     SearchHelper& h = *s.helpers.back();

@@ -1,6 +1,8 @@
 // The main alpha-beta search and the capture search below it.
 #include "search/search.h"
 
+#include <thread>
+
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/tuning.h"
@@ -43,6 +45,10 @@ void reportProgress(SearchThread& t) {
 
 void pollInput(SearchThread& t) {
   SearchState& s = t.shared;
+  // With more search threads than cores a yield at every poll gets the
+  // input reader (and so "stop") a core within a poll, not a scheduler
+  // slice of several milliseconds.
+  if (s.oversubscribed) std::this_thread::yield();
   // Only the main thread reads input and the clock. The nodes that unwind
   // after a stop keep polling; they must not eat the lines a client sends
   // after "stop" (the next position and go).

@@ -210,6 +210,7 @@ struct SearchState {
   std::uint64_t poolGeneration = 0;  // one more for every search the helpers join
   int poolRunning = 0;               // helpers still searching
   bool poolQuit = false;
+  bool oversubscribed = false;  // more search threads than cores: each yields at its polls
 
   SearchState() = default;
   SearchState(const SearchState&) = delete;
@@ -228,8 +229,8 @@ struct SearchThread {
   // thread while the others run.
   std::atomic<std::int64_t> nodeCount = 0;
   // Polls come when the node count has these bits clear: with helpers the
-  // main thread shares the cores and polls more often, so "stop" is answered
-  // as quickly.
+  // main thread polls more often, and with more threads than cores every
+  // thread polls and yields more often, so "stop" is answered as quickly.
   std::int64_t pollMask = POLL_INTERVAL - 1;
   std::int32_t maxply = 0;
   std::int32_t iterationDepth = 0;
