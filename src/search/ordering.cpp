@@ -80,12 +80,30 @@ MoveEntry* scoreCaptures(const Position& pos, SearchThread& s) {
 }
 
 Move pickMove(SearchThread& s, int ply) {
-  MoveEntry* best = nullptr;
-  std::int32_t bestScore = -1;
-  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) keepBest(e, best, bestScore);
+  MoveEntry* best = nextEntry(s, ply, nullptr, -1);
   if (best == nullptr) return 0;
   best->score = -1;
   return best->move;
+}
+
+MoveEntry* nextEntry(SearchThread& s, int ply, MoveEntry* last, std::int32_t lastScore) {
+  MoveEntry* const begin = listBegin(s, ply);
+  MoveEntry* const end = listEnd(s, ply);
+  MoveEntry* best = nullptr;
+  std::int32_t bestScore = -1;
+  if (last == nullptr) {
+    for (MoveEntry* e = begin; e != end; ++e) keepBest(e, best, bestScore);
+    return best;
+  }
+  for (MoveEntry* e = last + 1; e != end; ++e) {
+    if (e->score == lastScore) return e;
+    keepBest(e, best, bestScore);
+  }
+  // Those before last come first in the list, so they win a tie.
+  MoveEntry* before = nullptr;
+  std::int32_t beforeScore = bestScore > -1 ? bestScore - 1 : -1;
+  for (MoveEntry* e = begin; e != last; ++e) keepBest(e, before, beforeScore);
+  return before != nullptr ? before : best;
 }
 
 void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth) {

@@ -75,18 +75,18 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   if (eval > alpha) alpha = eval;
   // In check every evasion, else captures that do not lose material.
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
-  MoveEntry* first;
+  MovePicker picker{};
   if (inCheck) {
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
     if (listBegin(s, ply) == listEnd(s, ply)) return ply - MATE_SCORE;
-    first = scoreMoves(pos, s, 0);
+    picker.first = scoreMoves(pos, s, 0);
   } else {
     // The maps of step 6 are current.
     setListEnd(s, ply, generateCapturesFromMaps(pos, s.eval.currentAttackMap[pos.side], listBegin(s, ply)));
-    first = scoreCaptures(pos, s);
+    picker.first = scoreCaptures(pos, s);
   }
   // Best first; a cutoff returns the cutting score.
-  while (const Move m = pickMove(s, ply, first)) {
+  while (const Move m = pickMove(s, ply, picker)) {
     makeMove(pos, m);
     if (moverLeftInCheck(pos, m, inCheck)) {
       unmakeMove(pos, m);
@@ -152,14 +152,14 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
   else
     setListEnd(s, ply, generateMoves(pos, listBegin(s, ply)));
-  MoveEntry* first = scoreMoves(pos, s, probe.hashMove);
+  MovePicker picker{scoreMoves(pos, s, probe.hashMove)};
 
   // The move loop.
   int best = -MATE_SCORE;
   Move bestMove = 0;
   std::uint32_t bound = BOUND_UPPER;
   int legal = 0;
-  while (const Move m = pickMove(s, ply, first)) {
+  while (const Move m = pickMove(s, ply, picker)) {
     // Check prediction, before the move changes the board.
     const bool gc = givesCheck(pos, m);
     // Pseudo-legal moves that leave the king attacked are skipped.
