@@ -75,6 +75,7 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   if (eval > alpha) alpha = eval;
   // In check every evasion, else captures that do not lose material.
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
+  const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
   MovePicker picker{};
   if (inCheck) {
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
@@ -88,7 +89,7 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   // Best first; a cutoff returns the cutting score.
   while (const Move m = pickMove(s, ply, picker)) {
     makeMove(pos, m);
-    if (moverLeftInCheck(pos, m, inCheck)) {
+    if (moverLeftInCheck(pos, m, inCheck, enemyAttacks)) {
       unmakeMove(pos, m);
       continue;
     }
@@ -130,6 +131,8 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   // Evaluation builds this ply's attack maps, which the check test and ordering read.
   const int eval = evaluate(pos, s.eval);
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
+  // This ply's map of the opponent; the children's evaluations leave it alone.
+  const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
   const int nodePieces = s.eval.pieceCount[WHITE] + s.eval.pieceCount[BLACK];
   bool mateThreat = false;
 
@@ -164,7 +167,7 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     const bool gc = givesCheck(pos, m);
     // Pseudo-legal moves that leave the king attacked are skipped.
     makeMove(pos, m);
-    if (moverLeftInCheck(pos, m, inCheck)) {
+    if (moverLeftInCheck(pos, m, inCheck, enemyAttacks)) {
       unmakeMove(pos, m);
       continue;
     }
