@@ -80,30 +80,38 @@ MoveEntry* scoreCaptures(const Position& pos, SearchThread& s) {
 }
 
 Move pickMove(SearchThread& s, int ply) {
-  MoveEntry* best = nextEntry(s, ply, nullptr, -1);
+  MoveEntry* best = nullptr;
+  std::int32_t bestScore = -1;
+  for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) keepBest(e, best, bestScore);
   if (best == nullptr) return 0;
   best->score = -1;
   return best->move;
 }
 
-MoveEntry* nextEntry(SearchThread& s, int ply, MoveEntry* last, std::int32_t lastScore) {
+MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p) {
   MoveEntry* const begin = listBegin(s, ply);
   MoveEntry* const end = listEnd(s, ply);
-  MoveEntry* best = nullptr;
-  std::int32_t bestScore = -1;
-  if (last == nullptr) {
+  if (p.sorted) {
+    MoveEntry* e = p.last + 1;
+    return e != end && e->score > -1 ? e : nullptr;
+  }
+  // Nothing taken yet: the best, as pickMove finds it.
+  if (p.last == nullptr) {
+    MoveEntry* best = nullptr;
+    std::int32_t bestScore = -1;
     for (MoveEntry* e = begin; e != end; ++e) keepBest(e, best, bestScore);
     return best;
   }
-  for (MoveEntry* e = last + 1; e != end; ++e) {
-    if (e->score == lastScore) return e;
-    keepBest(e, best, bestScore);
+  // Insertion sort, stable: an entry passes only lower scores, so the
+  // taken (-1) ones go last and equal scores keep their order.
+  for (MoveEntry* i = begin + 1; i < end; ++i) {
+    const MoveEntry x = *i;
+    MoveEntry* j = i;
+    for (; j != begin && (j - 1)->score < x.score; --j) *j = *(j - 1);
+    *j = x;
   }
-  // Those before last come first in the list, so they win a tie.
-  MoveEntry* before = nullptr;
-  std::int32_t beforeScore = bestScore > -1 ? bestScore - 1 : -1;
-  for (MoveEntry* e = begin; e != last; ++e) keepBest(e, before, beforeScore);
-  return before != nullptr ? before : best;
+  p.sorted = true;
+  return begin != end && begin->score > -1 ? begin : nullptr;
 }
 
 void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth) {

@@ -329,30 +329,27 @@ MoveEntry* scoreCaptures(const Position& pos, SearchThread& s);
 // The best entry not yet searched (score above -1, ties to the first); 0
 // when there is none. The entry is marked searched.
 Move pickMove(SearchThread& s, int ply);
-// The entry pickMove would take next after taking last, of score
-// lastScore, left unmarked; nullptr when there is none. Scores never rise
-// once set, so the next entry of score lastScore behind last, when there
-// is one, is that pick: those before last went earlier, ties going to the
-// first. Only when there is none are all entries compared; with last
-// nullptr (nothing taken yet) it is the best of the list.
-MoveEntry* nextEntry(SearchThread& s, int ply, MoveEntry* last, std::int32_t lastScore);
-
-// The order of pickMove, with the scan stopped early by nextEntry.
+// The order of pickMove (best score first, ties to the earlier entry)
+// without a scan of the whole list per pick: the first pick comes from the
+// scoring pass; at the second the list is sorted once, stably by falling
+// score, and the rest are taken in turn.
 struct MovePicker {
   MoveEntry* first;           // the scoring pass's first pick, taken without a scan (nullptr: scan)
-  MoveEntry* last = nullptr;  // the last pick and its score
-  std::int32_t lastScore = -1;
+  MoveEntry* last = nullptr;  // the last pick
+  bool sorted = false;
 };
+// The entry the picker takes next, left unmarked (sorting the list when
+// due); nullptr when there is none.
+MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p);
 inline Move pickMove(SearchThread& s, int ply, MovePicker& p) {
   MoveEntry* e = p.first;
   if (e != nullptr) {
     p.first = nullptr;
   } else {
-    e = nextEntry(s, ply, p.last, p.lastScore);
+    e = nextEntry(s, ply, p);
     if (e == nullptr) return 0;
   }
   p.last = e;
-  p.lastScore = e->score;
   e->score = -1;
   return e->move;
 }
