@@ -141,7 +141,10 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     const int reduction = pos.material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
     makeNullMove(pos);
     s.moveListStart[ply + 1] = s.moveListStart[ply];
+    // The same board: the child's evaluation is this node's.
+    s.eval.takeOverPly = ply + 1;
     const int score = -search(pos, s, depth - reduction, -beta, -beta + 1, false);
+    s.eval.takeOverPly = -1;
     unmakeNullMove(pos);
     if (score >= beta) return score;
     // Passing gets us mated: the opponent threatens something; look deeper.
