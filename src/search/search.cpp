@@ -27,6 +27,26 @@ inline void countNode(SearchThread& s, int ply) {
 }
 
 constexpr Move NOT_QUIET = MOVE_PROMO_ANY | MOVE_CAPTURE;
+
+static_assert(EXTEND_CHECK > 0 && EXTEND_MATE_THREAT > 0 && EXTEND_PAWN_7TH > 0 && EXTEND_PAWN_6TH > 0 &&
+              EXTEND_SINGLE_REPLY > 0 && EXTEND_MAX > 0);
+
+// Before a pawn move of the side to move: whether it reaches its sixth or
+// seventh rank, which is extended.
+inline bool pushesToSixthOrSeventh(const Position& pos, Move m) {
+  if (!(m & MOVE_PAWN)) return false;
+  const int rank = RelativeRank[pos.side][moveTarget(m)];
+  return rank == 5 || rank == 6;
+}
+
+// Before a move, out of check: whether it leaves the mover's king
+// attacked. A king move (castling too) onto a square the opponent's map
+// marks does; any other only when a pinned piece leaves its line.
+inline bool leavesKingAttacked(const Position& pos, Move m, const AttackWord* enemyAttacks) {
+  if (moveOrigin(m) == kingSquare(pos, pos.side)) return enemyAttacks[moveTarget(m)] != 0;
+  return movesPinnedPiece(pos, m);
+}
+
 constexpr std::uint32_t PROGRESS_INTERVAL_MS = 1000;
 
 // Once a second after the first, the time, nodes, rate and table use.
@@ -165,9 +185,23 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   Move bestMove = 0;
   std::uint32_t bound = BOUND_UPPER;
   int legal = 0;
+  const bool singleReply = listEnd(s, ply) - listBegin(s, ply) == 1;
   while (const Move m = pickMove(s, ply, picker)) {
     // Check prediction, before the move changes the board.
     const bool gc = givesCheck(pos, m);
+    // Futility: a quiet move near the horizon without an extension cannot
+    // repair a large deficit. Every extension rule adds a positive amount,
+    // and for a quiet move only check, mate threat, a pawn reaching the
+    // sixth or seventh rank and a single reply apply, so this is decided
+    // before the move is made; a legal one still counts, and out of check
+    // the map (king moves) and the pin test tell legality.
+    if (depth < FUTILITY_DEPTH_2 && !inCheck && !(m & NOT_QUIET) &&
+        (eval < alpha - FUTILITY_MARGIN_2 ||
+         (depth < FUTILITY_DEPTH_1 && eval < alpha - FUTILITY_MARGIN_1)) &&
+        !gc && !mateThreat && !singleReply && !pushesToSixthOrSeventh(pos, m)) {
+      if (!leavesKingAttacked(pos, m, enemyAttacks)) ++legal;
+      continue;
+    }
     // Pseudo-legal moves that leave the king attacked are skipped.
     makeMove(pos, m);
     if (moverLeftInCheck(pos, m, inCheck, enemyAttacks)) {
@@ -177,13 +211,6 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     // Count it and extend it.
     ++legal;
     const int e = extensionFor(pos, s, m, gc, mateThreat, nodePieces);
-    // Futility: a quiet move near the horizon cannot repair a large deficit.
-    if (depth < FUTILITY_DEPTH_2 && e == 0 && !inCheck && !(m & NOT_QUIET) &&
-        (eval < alpha - FUTILITY_MARGIN_2 ||
-         (depth < FUTILITY_DEPTH_1 && eval < alpha - FUTILITY_MARGIN_1))) {
-      unmakeMove(pos, m);
-      continue;
-    }
     // Principal-variation search: later moves first with a null window.
     const int d = depth - ONE_PLY + e;
     int score;
