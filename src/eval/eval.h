@@ -76,6 +76,14 @@ struct EvalData {
   std::array<std::int32_t, 2> queenCount{};
   std::array<std::int32_t, 2> pieceCount{};  // knights, bishops, rooks and queens
 
+  // Set by the search around a null move: the ply of the position after
+  // it, the same board as the one below with the other side to move. An
+  // evaluate at that ply takes over the one below (its maps, sums, counters
+  // and pawn entry are all still in place) instead of computing it; -1 when
+  // there is none.
+  int takeOverPly = -1;
+  std::int32_t whiteScore = 0;  // the last evaluation's score from WHITE's side
+
   // Filled on demand; the key is the exact placement, so entries never go stale.
   std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
   // The entry of the evaluation in progress, set by evalPawns; the later

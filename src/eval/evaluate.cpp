@@ -1,5 +1,7 @@
 // The evaluation driver: clearing, the passes, the phase blend and the
 // draw rule for bare minor pieces.
+#include <cstring>
+
 #include "eval/eval.h"
 
 void clearEvaluation(const Position& pos, EvalData& ev) {
@@ -26,7 +28,27 @@ int blendPhase(std::int32_t material, std::int32_t mg, std::int32_t eg) {
   return static_cast<int>(blend > MAX_EVAL ? MAX_EVAL : blend < -MAX_EVAL ? -MAX_EVAL : blend);
 }
 
+namespace {
+
+// After a null move: the maps of the ply below copied up, a rank at a time
+// (the indices between and beyond the ranks are never read).
+void takeOverEvaluation(const Position& pos, EvalData& ev) {
+  ev.takeOverPly = -1;
+  pointAttackMaps(ev, pos.searchPly);
+  for (int c = WHITE; c <= BLACK; ++c) {
+    const AttackWord* from = ev.attackMaps[pos.searchPly - 1][c].data() + 64;
+    for (int r = 0; r < 8; ++r)
+      std::memcpy(ev.currentAttackMap[c] + 16 * r, from + 16 * r, 8 * sizeof(AttackWord));
+  }
+}
+
+}  // namespace
+
 int evaluate(const Position& pos, EvalData& ev) {
+  if (ev.takeOverPly == pos.searchPly) {
+    takeOverEvaluation(pos, ev);
+    return pos.side == BLACK ? -ev.whiteScore : ev.whiteScore;
+  }
   clearEvaluation(pos, ev);
   evalPawns(pos, ev);  // first: the later passes read its pawn marks and entry
   evalPieces(pos, ev);
@@ -42,5 +64,6 @@ int evaluate(const Position& pos, EvalData& ev) {
       ev.rookCount[BLACK] + ev.queenCount[BLACK] == 0)
     score = 0;
 
+  ev.whiteScore = score;
   return pos.side == BLACK ? -score : score;
 }

@@ -1,4 +1,7 @@
 // Middle-game king terms: shelter, the king-danger charge and development.
+#include <bit>
+#include <cstring>
+
 #include "eval/eval.h"
 
 namespace {
@@ -89,17 +92,44 @@ void evalKingSafety(const Position& pos, EvalData& ev) {
   ev.mgScore[BLACK] += shelter<BLACK>(pos, bk) - db * db;
 }
 
+namespace {
+
+// The eight cells of a colour's back rank as one integer, in the byte
+// order bytesOf gives its patterns.
+template <int c>
+std::uint64_t backRank(const Position& pos) {
+  std::uint64_t rank;
+  std::memcpy(&rank, pos.board.origin() + (c == WHITE ? SQ_A1 : SQ_A8), sizeof rank);
+  return rank;
+}
+constexpr std::uint64_t bytesOf(std::array<std::uint8_t, 8> bytes) {
+  return std::bit_cast<std::uint64_t>(bytes);
+}
+
+// Knights on b1 and g1 and bishops on c1 and f1 (b8, g8, c8, f8): the back
+// rank xor-ed with those codes has a zero byte for each. Every byte is
+// below 0x40, so adding 0x7F sets its top bit exactly when it is not zero.
+template <int c>
+int minorsAtHome(const Position& pos) {
+  constexpr std::uint8_t N = pieceCode(c, KNIGHT), B = pieceCode(c, BISHOP);
+  constexpr std::uint64_t home = bytesOf({0, N, B, 0, 0, B, N, 0});
+  constexpr std::uint64_t lanes = bytesOf({0, 1, 1, 0, 0, 1, 1, 0});
+  const std::uint64_t away = (((backRank<c>(pos) ^ home) + 0x7F7F7F7F7F7F7F7FULL) >> 7) & lanes;
+  // The multiplication sums the bytes into the top one.
+  return 4 - static_cast<int>((away * 0x0101010101010101ULL) >> 56);
+}
+static_assert(OFFBOARD < 0x40 && EMPTY < 0x40);
+
+}  // namespace
+
 void evalDevelopment(const Position& pos, EvalData& ev) {
   if (pos.material <= ENDGAME_MATERIAL) return;
 
-  constexpr int WN = pieceCode(WHITE, KNIGHT), WB = pieceCode(WHITE, BISHOP), WR = pieceCode(WHITE, ROOK);
-  constexpr int BN = pieceCode(BLACK, KNIGHT), BB = pieceCode(BLACK, BISHOP), BR = pieceCode(BLACK, ROOK);
+  constexpr int WR = pieceCode(WHITE, ROOK), BR = pieceCode(BLACK, ROOK);
   const int rights = pos.castleRights;
 
-  const int uWhite = (pos.board[SQ_B1] == WN) + (pos.board[SQ_G1] == WN) + (pos.board[SQ_C1] == WB) +
-                     (pos.board[SQ_F1] == WB) + ((rights & (CASTLE_WK | CASTLE_WQ)) != 0);
-  const int uBlack = (pos.board[SQ_B8] == BN) + (pos.board[SQ_G8] == BN) + (pos.board[SQ_C8] == BB) +
-                     (pos.board[SQ_F8] == BB) + ((rights & (CASTLE_BK | CASTLE_BQ)) != 0);
+  const int uWhite = minorsAtHome<WHITE>(pos) + ((rights & (CASTLE_WK | CASTLE_WQ)) != 0);
+  const int uBlack = minorsAtHome<BLACK>(pos) + ((rights & (CASTLE_BK | CASTLE_BQ)) != 0);
   ev.mgScore[WHITE] -= DevelopmentPenalty[uWhite];
   ev.mgScore[BLACK] -= DevelopmentPenalty[uBlack];
 

@@ -56,6 +56,19 @@ bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck) {
   return kind == QUEEN || kind == ((r.flags & REL_DIAG) ? BISHOP : ROOK);
 }
 
+bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck, const AttackWord* attacksBefore) {
+  // A square the enemy attacked stays attacked after a king move onto it:
+  // no line to it ran through the king's square, and a piece taken there
+  // never counted it. Out of check nothing new reaches a square the king
+  // steps to: a line through its old square would have given check.
+  const int t = moveTarget(m);
+  if (t == kingSquare(pos, pos.xside)) {
+    if (attacksBefore[t] != 0) return true;
+    if (!wasInCheck) return false;
+  }
+  return moverLeftInCheck(pos, m, wasInCheck);
+}
+
 void findPins(const Position& pos, PinSteps& pins) {
   pins.fill(0);
   const int king = kingSquare(pos, pos.side);

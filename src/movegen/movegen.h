@@ -81,6 +81,11 @@ bool givesCheck(const Position& pos, Move m);
 // move other than a king move or en passant can only open the one line
 // from the king through its origin square, so only that line is looked at.
 bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck);
+// The same answer where the attack map of the side now to move, of the
+// position before the move, is at hand (attacksBefore, square 0 of it): a
+// king move onto a square it marks is illegal, and out of check one onto a
+// square it leaves clear is legal, with no attack test.
+bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck, const AttackWord* attacksBefore);
 // Before the move, for a side not in check and a move that is neither a king
 // move nor en passant: true when the moving piece is pinned and leaves its line.
 bool movesPinnedPiece(const Position& pos, Move m);

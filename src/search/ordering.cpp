@@ -29,31 +29,38 @@ MoveEntry* scoreMoves(const Position& pos, SearchThread& s, Move hashMove) {
   const auto& history = s.history[pos.side];
   // The ratio is taken in 64 bits: history times 1000 outgrows 32 bits in long searches.
   const std::int64_t divisor = static_cast<std::int64_t>(s.historyMax) + 1;
+  // The low six bits of the hash move and the killers, one bit each: a
+  // move whose bit is clear is none of them, which one test tells.
+  const auto bitOf = [](Move m) { return m == 0 ? 0 : std::uint64_t{1} << (m & 63); };
+  const std::uint64_t special =
+      bitOf(hashMove) | bitOf(rec.mateKiller) | bitOf(rec.killer1) | bitOf(rec.killer2);
+  // Most history entries are empty; they need no division.
+  const auto historyScore = [&](Move m) {
+    const std::int64_t h = history[moveOrigin(m)][moveTarget(m)];
+    return h == 0 ? 0 : static_cast<std::int32_t>(h * ORDER_HISTORY_SCALE / divisor);
+  };
   MoveEntry* first = nullptr;
   std::int32_t firstScore = -1;
+  const auto captureScore = [&](Move m) {
+    const int v = victimValue(pos, m);
+    const int a = PieceValue[pos.board[moveOrigin(m)]];
+    if (v > a) return ORDER_WINNING_CAPTURE + v - a;
+    if (v == a) return ORDER_EVEN_CAPTURE + v;
+    return (exchangeValue(pos, s.eval, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
+  };
   for (MoveEntry *e = listBegin(s, ply), *end = listEnd(s, ply); e != end; ++e) {
     const Move m = e->move;
-    if (m == hashMove) {
-      e->score = ORDER_HASH;
+    if ((special >> (m & 63)) & 1) {
+      e->score = m == hashMove         ? ORDER_HASH
+                 : (m & MOVE_CAPTURE)  ? captureScore(m)
+                 : m == rec.mateKiller ? ORDER_MATE_KILLER
+                 : m == rec.killer1    ? ORDER_KILLER_1
+                 : m == rec.killer2    ? ORDER_KILLER_2
+                                       : historyScore(m);
     } else if (m & MOVE_CAPTURE) {
-      const int v = victimValue(pos, m);
-      const int a = PieceValue[pos.board[moveOrigin(m)]];
-      if (v > a)
-        e->score = ORDER_WINNING_CAPTURE + v - a;
-      else if (v == a)
-        e->score = ORDER_EVEN_CAPTURE + v;
-      else
-        e->score = (exchangeValue(pos, s.eval, m) > 0 ? ORDER_SAFE_CAPTURE : ORDER_LOSING_CAPTURE) + v - a;
-    } else if (m == rec.mateKiller) {
-      e->score = ORDER_MATE_KILLER;
-    } else if (m == rec.killer1) {
-      e->score = ORDER_KILLER_1;
-    } else if (m == rec.killer2) {
-      e->score = ORDER_KILLER_2;
+      e->score = captureScore(m);
     } else {
-      // Most history entries are empty; they need no division.
-      const std::int64_t h = history[moveOrigin(m)][moveTarget(m)];
-      e->score = h == 0 ? 0 : static_cast<std::int32_t>(h * ORDER_HISTORY_SCALE / divisor);
+      e->score = historyScore(m);
     }
     keepBest(e, first, firstScore);
   }
@@ -86,6 +93,32 @@ Move pickMove(SearchThread& s, int ply) {
   if (best == nullptr) return 0;
   best->score = -1;
   return best->move;
+}
+
+MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p) {
+  MoveEntry* const begin = listBegin(s, ply);
+  MoveEntry* const end = listEnd(s, ply);
+  if (p.sorted) {
+    MoveEntry* e = p.last + 1;
+    return e != end && e->score > -1 ? e : nullptr;
+  }
+  // Nothing taken yet: the best, as pickMove finds it.
+  if (p.last == nullptr) {
+    MoveEntry* best = nullptr;
+    std::int32_t bestScore = -1;
+    for (MoveEntry* e = begin; e != end; ++e) keepBest(e, best, bestScore);
+    return best;
+  }
+  // Insertion sort, stable: an entry passes only lower scores, so the
+  // taken (-1) ones go last and equal scores keep their order.
+  for (MoveEntry* i = begin + 1; i < end; ++i) {
+    const MoveEntry x = *i;
+    MoveEntry* j = i;
+    for (; j != begin && (j - 1)->score < x.score; --j) *j = *(j - 1);
+    *j = x;
+  }
+  p.sorted = true;
+  return begin != end && begin->score > -1 ? begin : nullptr;
 }
 
 void recordCutoff(const Position& pos, SearchThread& s, Move m, int score, int depth) {

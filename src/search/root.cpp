@@ -126,12 +126,12 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
   s.pvLength[0] = 0;
   evaluate(pos, s.eval);
   setListEnd(s, 0, generateMoves(pos, listBegin(s, 0)));
-  MoveEntry* first = scoreMoves(pos, s, s.pvTable[0][0]);
-  if (s.shared.searchMoveCount > 0 || s.excludedCount > 0) first = restrictRoot(s);
+  MovePicker picker{scoreMoves(pos, s, s.pvTable[0][0])};
+  if (s.shared.searchMoveCount > 0 || s.excludedCount > 0) picker.first = restrictRoot(s);
 
   // Every legal move, the first with the full window.
   int best = -MATE_SCORE;
-  while (const Move m = pickMove(s, 0, first)) {
+  while (const Move m = pickMove(s, 0, picker)) {
     makeMove(pos, m);
     if (kingInCheck(pos, pos.xside)) {
       unmakeMove(pos, m);

@@ -29,6 +29,26 @@ inline void countNode(SearchThread& s, int ply) {
 }
 
 constexpr Move NOT_QUIET = MOVE_PROMO_ANY | MOVE_CAPTURE;
+
+static_assert(EXTEND_CHECK > 0 && EXTEND_MATE_THREAT > 0 && EXTEND_PAWN_7TH > 0 && EXTEND_PAWN_6TH > 0 &&
+              EXTEND_SINGLE_REPLY > 0 && EXTEND_MAX > 0);
+
+// Before a pawn move of the side to move: whether it reaches its sixth or
+// seventh rank, which is extended.
+inline bool pushesToSixthOrSeventh(const Position& pos, Move m) {
+  if (!(m & MOVE_PAWN)) return false;
+  const int rank = RelativeRank[pos.side][moveTarget(m)];
+  return rank == 5 || rank == 6;
+}
+
+// Before a move, out of check: whether it leaves the mover's king
+// attacked. A king move (castling too) onto a square the opponent's map
+// marks does; any other only when a pinned piece leaves its line.
+inline bool leavesKingAttacked(const Position& pos, Move m, const AttackWord* enemyAttacks) {
+  if (moveOrigin(m) == kingSquare(pos, pos.side)) return enemyAttacks[moveTarget(m)] != 0;
+  return movesPinnedPiece(pos, m);
+}
+
 constexpr std::uint32_t PROGRESS_INTERVAL_MS = 1000;
 
 // Once a second after the first, the time, nodes, rate and table use.
@@ -81,20 +101,21 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   if (eval > alpha) alpha = eval;
   // In check every evasion, else captures that do not lose material.
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
-  MoveEntry* first;
+  const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
+  MovePicker picker{};
   if (inCheck) {
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
     if (listBegin(s, ply) == listEnd(s, ply)) return ply - MATE_SCORE;
-    first = scoreMoves(pos, s, 0);
+    picker.first = scoreMoves(pos, s, 0);
   } else {
     // The maps of step 6 are current.
     setListEnd(s, ply, generateCapturesFromMaps(pos, s.eval.currentAttackMap[pos.side], listBegin(s, ply)));
-    first = scoreCaptures(pos, s);
+    picker.first = scoreCaptures(pos, s);
   }
   // Best first; a cutoff returns the cutting score.
-  while (const Move m = pickMove(s, ply, first)) {
+  while (const Move m = pickMove(s, ply, picker)) {
     makeMove(pos, m);
-    if (moverLeftInCheck(pos, m, inCheck)) {
+    if (moverLeftInCheck(pos, m, inCheck, enemyAttacks)) {
       unmakeMove(pos, m);
       continue;
     }
@@ -136,6 +157,8 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   // Evaluation builds this ply's attack maps, which the check test and ordering read.
   const int eval = evaluate(pos, s.eval);
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
+  // This ply's map of the opponent; the children's evaluations leave it alone.
+  const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
   const int nodePieces = s.eval.pieceCount[WHITE] + s.eval.pieceCount[BLACK];
   bool mateThreat = false;
 
@@ -144,7 +167,10 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     const int reduction = pos.material <= NULL_ENDGAME_MATERIAL ? NULL_REDUCTION_ENDGAME : NULL_REDUCTION;
     makeNullMove(pos);
     s.moveListStart[ply + 1] = s.moveListStart[ply];
+    // The same board: the child's evaluation is this node's.
+    s.eval.takeOverPly = ply + 1;
     const int score = -search(pos, s, depth - reduction, -beta, -beta + 1, false);
+    s.eval.takeOverPly = -1;
     unmakeNullMove(pos);
     if (score >= beta) return score;
     // Passing gets us mated: the opponent threatens something; look deeper.
@@ -158,32 +184,39 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
   else
     setListEnd(s, ply, generateMoves(pos, listBegin(s, ply)));
-  MoveEntry* first = scoreMoves(pos, s, probe.hashMove);
+  MovePicker picker{scoreMoves(pos, s, probe.hashMove)};
 
   // The move loop.
   int best = -MATE_SCORE;
   Move bestMove = 0;
   std::uint32_t bound = BOUND_UPPER;
   int legal = 0;
-  while (const Move m = pickMove(s, ply, first)) {
+  const bool singleReply = listEnd(s, ply) - listBegin(s, ply) == 1;
+  while (const Move m = pickMove(s, ply, picker)) {
     // Check prediction, before the move changes the board.
     const bool gc = givesCheck(pos, m);
+    // Futility: a quiet move near the horizon without an extension cannot
+    // repair a large deficit. Every extension rule adds a positive amount,
+    // and for a quiet move only check, mate threat, a pawn reaching the
+    // sixth or seventh rank and a single reply apply, so this is decided
+    // before the move is made; a legal one still counts, and out of check
+    // the map (king moves) and the pin test tell legality.
+    if (depth < FUTILITY_DEPTH_2 && !inCheck && !(m & NOT_QUIET) &&
+        (eval < alpha - FUTILITY_MARGIN_2 ||
+         (depth < FUTILITY_DEPTH_1 && eval < alpha - FUTILITY_MARGIN_1)) &&
+        !gc && !mateThreat && !singleReply && !pushesToSixthOrSeventh(pos, m)) {
+      if (!leavesKingAttacked(pos, m, enemyAttacks)) ++legal;
+      continue;
+    }
     // Pseudo-legal moves that leave the king attacked are skipped.
     makeMove(pos, m);
-    if (moverLeftInCheck(pos, m, inCheck)) {
+    if (moverLeftInCheck(pos, m, inCheck, enemyAttacks)) {
       unmakeMove(pos, m);
       continue;
     }
     // Count it and extend it.
     ++legal;
     const int e = extensionFor(pos, s, m, gc, mateThreat, nodePieces);
-    // Futility: a quiet move near the horizon cannot repair a large deficit.
-    if (depth < FUTILITY_DEPTH_2 && e == 0 && !inCheck && !(m & NOT_QUIET) &&
-        (eval < alpha - FUTILITY_MARGIN_2 ||
-         (depth < FUTILITY_DEPTH_1 && eval < alpha - FUTILITY_MARGIN_1))) {
-      unmakeMove(pos, m);
-      continue;
-    }
     // Principal-variation search: later moves first with a null window.
     const int d = depth - ONE_PLY + e;
     int score;

@@ -330,11 +330,27 @@ MoveEntry* scoreCaptures(const Position& pos, SearchThread& s);
 // The best entry not yet searched (score above -1, ties to the first); 0
 // when there is none. The entry is marked searched.
 Move pickMove(SearchThread& s, int ply);
-// Takes first if it is set (clearing it), else picks as pickMove.
-inline Move pickMove(SearchThread& s, int ply, MoveEntry*& first) {
-  if (first == nullptr) return pickMove(s, ply);
-  MoveEntry* e = first;
-  first = nullptr;
+// The order of pickMove (best score first, ties to the earlier entry)
+// without a scan of the whole list per pick: the first pick comes from the
+// scoring pass; at the second the list is sorted once, stably by falling
+// score, and the rest are taken in turn.
+struct MovePicker {
+  MoveEntry* first;           // the scoring pass's first pick, taken without a scan (nullptr: scan)
+  MoveEntry* last = nullptr;  // the last pick
+  bool sorted = false;
+};
+// The entry the picker takes next, left unmarked (sorting the list when
+// due); nullptr when there is none.
+MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p);
+inline Move pickMove(SearchThread& s, int ply, MovePicker& p) {
+  MoveEntry* e = p.first;
+  if (e != nullptr) {
+    p.first = nullptr;
+  } else {
+    e = nextEntry(s, ply, p);
+    if (e == nullptr) return 0;
+  }
+  p.last = e;
   e->score = -1;
   return e->move;
 }

@@ -189,8 +189,9 @@ EvalState evalState(const Position& pos, EvalData& ev) {
 }
 
 // Kept state (the pawn table, filled along the way by other pawn
-// placements, and make's incremental values) against an evaluation from
-// nothing, at every node of pseudo-random games.
+// placements, make's incremental values, and the evaluation a null move
+// takes over) against an evaluation from nothing, at every node of
+// pseudo-random games.
 TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
   Position& pos = testEngine().pos;
   EvalData& ev = testEval();
@@ -208,6 +209,15 @@ TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
         ASSERT_EQ(evalState(pos, ev), warm) << fen << " ply " << ply;
         ASSERT_EQ(pos.material, boardMaterial(pos)) << fen << " ply " << ply;
         ASSERT_TRUE(positionIsConsistent(pos)) << fen << " ply " << ply;
+        // After a null move, the evaluation taken over from the one below
+        // equals one computed afresh.
+        evaluate(pos, ev);
+        makeNullMove(pos);
+        ev.takeOverPly = pos.searchPly;
+        const EvalState taken = evalState(pos, ev);
+        ASSERT_EQ(ev.takeOverPly, -1);
+        ASSERT_EQ(evalState(pos, ev), taken) << fen << " ply " << ply;
+        unmakeNullMove(pos);
         ++nodes;
         if (!playRandomLegalMove(pos, seed)) break;
       }

@@ -61,6 +61,9 @@ TEST(Development, Penalties) {
       {"r3k2r/8/8/8/8/8/8/R3K2R w Q - 0 1", FULL_MATERIAL, -10, 0},
       {"rn2k1nr/8/8/8/8/8/8/RN2K1NR w - - 0 1", FULL_MATERIAL, -21, -21},
       {"4k3/8/8/8/8/8/8/1NB1KBN1 w - - 0 1", FULL_MATERIAL, -65, 0},
+      // Only a knight on a knight's home and a bishop on a bishop's, of the own colour.
+      {"1BN1kNB1/8/8/8/8/8/8/1bn1Knb1 w - - 0 1", FULL_MATERIAL, 0, 0},
+      {"1nb1kb2/8/8/8/8/8/8/1N2KBn1 w - - 0 1", FULL_MATERIAL, -21, -41},
       // Rooks shut in by their kings.
       {"4k3/8/8/8/8/8/8/5K1R w - - 0 1", FULL_MATERIAL, -60, 0},
       {"4k3/8/8/8/8/8/8/6KR w - - 0 1", FULL_MATERIAL, -60, 0},

@@ -7,13 +7,17 @@
 namespace {
 
 // For every pseudo-legal move of the current position and of the positions
-// one legal move later: the one-line test after the move and the pin tests
-// before it (one move, or the pins of the position) give the full test's answer.
+// one legal move later: the one-line test after the move (also with the
+// opponent's map of the evaluation before it) and the pin tests before it
+// (one move, or the pins of the position) give the full test's answer.
 void compareAll(Position& pos, int depth, int& compared) {
   const bool inCheck = kingInCheck(pos, pos.side);
   const int king = kingSquare(pos, pos.side);
   PinSteps pins;
   findPins(pos, pins);
+  EvalData& ev = testEval();
+  evaluate(pos, ev);
+  const AttackWord* enemyAttacks = ev.currentAttackMap[pos.xside];
   for (const Move m : generatedMoves(pos, generateMoves)) {
     const bool shortcut = !inCheck && !(m & MOVE_EN_PASSANT) && moveOrigin(m) != king;
     const bool pinned = shortcut && movesPinnedPiece(pos, m);
@@ -23,6 +27,8 @@ void compareAll(Position& pos, int depth, int& compared) {
     makeMove(pos, m);
     const bool full = kingInCheck(pos, pos.xside);
     EXPECT_EQ(moverLeftInCheck(pos, m, inCheck), full) << currentFen(pos) << " " << moveToText(m).text;
+    EXPECT_EQ(moverLeftInCheck(pos, m, inCheck, enemyAttacks), full)
+        << currentFen(pos) << " " << moveToText(m).text;
     if (shortcut) {
       EXPECT_EQ(pinned, full) << moveToText(m).text;
     }

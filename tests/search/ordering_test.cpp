@@ -1,4 +1,6 @@
 // Move ordering: score bands, selection, cutoff learning, PV update.
+#include <vector>
+
 #include "search_fixture.h"
 
 class OrderingTest : public SearchTest {
@@ -122,6 +124,51 @@ TEST_F(OrderingTest, PickMoveTakesFirstOfEqualBestAndSkipsSearched) {
   const Move expected[] = {101, 102, 100, 104, 0, 0};
   for (Move e : expected) EXPECT_EQ(pickMove(ss, pos.searchPly), e);
   for (int i = 0; i < 6; ++i) EXPECT_LE(ss.moveStack[i].score, -1);
+  ss.moveListStart[1] = 0;
+}
+
+// The picker's early stops must give the order of plain selection (the
+// best score left, ties to the earlier entry) whatever the scores.
+TEST_F(OrderingTest, MovePickerKeepsTheSelectionOrder) {
+  SearchThread& ss = testEngine().thread;
+  struct Case {
+    std::vector<std::int32_t> scores;
+    int first;  // index of the scoring pass's first pick, -1 for none
+  };
+  const Case cases[] = {
+      {{5, 7, 7, -1, 3, -9}, 1},
+      {{5, 7, 7, -1, 3, -9}, -1},
+      {{0, 0, 3, 0, 3, 0, 0, 1, 1, 0}, 2},
+      {{2, 1, 2, 1, 2, 1, 9, 1}, 6},
+      {{1, 4, 1, 4, 0, 4, 1, 0, 0}, 1},
+      {{-1, -1, -1}, -1},
+      {{}, -1},
+      {{6, 5, 4, 3, 2, 1, 0}, 0},
+      {{0, 1, 2, 3, 4, 5, 6}, 6},
+      {{3, -1, 3, 2, 3, 2, -1, 2}, 0},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const int size = static_cast<int>(c.scores.size());
+    ss.moveListStart[0] = 0;
+    ss.moveListStart[1] = size;
+    for (int i = 0; i < size; ++i) ss.moveStack[i] = {static_cast<Move>(100 + i), c.scores[i]};
+    std::vector<Move> expected;
+    std::vector<std::int32_t> left = c.scores;
+    for (;;) {
+      int best = -1;
+      for (int i = 0; i < size; ++i)
+        if (left[i] > -1 && (best < 0 || left[i] > left[best])) best = i;
+      if (best < 0) break;
+      expected.push_back(static_cast<Move>(100 + best));
+      left[best] = -1;
+    }
+    MovePicker picker{c.first < 0 ? nullptr : &ss.moveStack[c.first]};
+    std::vector<Move> got;
+    while (const Move m = pickMove(ss, 0, picker)) got.push_back(m);
+    EXPECT_EQ(got, expected) << "case " << n;
+    ++n;
+  }
   ss.moveListStart[1] = 0;
 }
 
