@@ -115,6 +115,7 @@ void initSearch(Position& pos, SearchThread& s) {
   shared.hashTable.hashGeneration = (shared.hashTable.hashGeneration + 1) & 63;
   shared.stopSearch = false;
   shared.lastProgress = 0;
+  shared.mainDepth.store(0, std::memory_order_relaxed);
   resetThread(pos, s);
   shared.searchStartTime = clockMs(shared);
 }
@@ -248,6 +249,14 @@ int deepen(Position& pos, SearchThread& s) {
   if (main && s.shared.multiPv > 1) return deepenLines(pos, s);
   // One ply deeper each time, inside an aspiration window.
   for (int i = 1 + offset; i <= s.shared.maxDepth; ++i) {
+    // The main thread publishes its iteration; a helper that has fallen to
+    // it (or, for the odd ones, below the next) jumps ahead: an iteration
+    // the main thread has finished or is in is of little use to repeat.
+    if (main)
+      s.shared.mainDepth.store(i, std::memory_order_relaxed);
+    else
+      i = std::min(std::max(i, s.shared.mainDepth.load(std::memory_order_relaxed) + offset),
+                   s.shared.maxDepth);
     // Search the iteration.
     s.iterationDepth = i;
     int score = rootSearch(pos, s, i * ONE_PLY, alpha, beta);

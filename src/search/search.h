@@ -198,6 +198,9 @@ struct SearchState {
   std::atomic<bool> abandoned = false;   // set with stopSearch when the session ends: print nothing more
   std::uint32_t searchStartTime = 0;
   std::uint32_t lastProgress = 0;  // elapsed milliseconds of the last progress report
+  // The iteration the main thread is in; a helper never starts one below it,
+  // so that it searches ahead of the main thread rather than behind it.
+  std::atomic<std::int32_t> mainDepth = 0;
 
   HashTable hashTable;
 
