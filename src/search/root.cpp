@@ -321,6 +321,7 @@ void startHelpers(const Position& root, SearchState& s) {
   for (auto& h : s.helpers) {
     h->pos = root;
     resetThread(h->pos, h->thread);
+    h->thread.shareWork = true;
     h->thread.pollMask = s.oversubscribed ? POLL_INTERVAL / HELPER_POLL_DIVISOR - 1 : POLL_INTERVAL - 1;
   }
   std::lock_guard lock(s.poolMutex);
@@ -348,6 +349,7 @@ void iterativeDeepening(Position& pos, SearchThread& s) {
   finishSearch(s.shared);  // helpers still unwinding from the last search
   initSearch(pos, s);
   s.pollMask = s.shared.helpers.empty() ? POLL_INTERVAL - 1 : POLL_INTERVAL / HELPER_POLL_DIVISOR - 1;
+  s.shareWork = !s.shared.helpers.empty();
   startHelpers(pos, s.shared);
   int score = deepen(pos, s);
   if (!s.shared.helpers.empty()) {

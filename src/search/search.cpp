@@ -131,7 +131,25 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   return alpha;
 }
 
-int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool allowNull) {
+namespace {
+
+// The slot of a child position's claim: a thread about to search the
+// child stores its key there, and takes it out after unless another
+// thread's claim has replaced it.
+inline std::atomic<std::uint64_t>& busySlot(SearchState& s, std::uint64_t key) {
+  return s.busyChildren[key >> (64 - BUSY_SLOT_BITS)];
+}
+inline bool childIsBusy(SearchState& s, std::uint64_t key) {
+  return busySlot(s, key).load(std::memory_order_relaxed) == key;
+}
+
+// At most this many children a node puts last; more are searched in turn.
+constexpr int MAX_DEFERRED = 32;
+
+// Shared: other threads search beside this one (SearchThread::shareWork);
+// one thread alone runs the instance without any of it.
+template <bool Shared>
+int searchNode(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool allowNull) {
   const int ply = pos.searchPly;
   // Every node starts with an empty line, also those that return early.
   s.pvLength[ply] = ply;
@@ -169,7 +187,7 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     s.moveListStart[ply + 1] = s.moveListStart[ply];
     // The same board: the child's evaluation is this node's.
     s.eval.takeOverPly = ply + 1;
-    const int score = -search(pos, s, depth - reduction, -beta, -beta + 1, false);
+    const int score = -searchNode<Shared>(pos, s, depth - reduction, -beta, -beta + 1, false);
     s.eval.takeOverPly = -1;
     unmakeNullMove(pos);
     if (score >= beta) return score;
@@ -192,7 +210,22 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   std::uint32_t bound = BOUND_UPPER;
   int legal = 0;
   const bool singleReply = listEnd(s, ply) - listBegin(s, ply) == 1;
-  while (const Move m = pickMove(s, ply, picker)) {
+  // Children put last because another thread is in them.
+  [[maybe_unused]] std::array<Move, MAX_DEFERRED> deferred;
+  [[maybe_unused]] int deferredCount = 0, deferredNext = 0;
+  [[maybe_unused]] bool listDone = false;
+  for (;;) {
+    Move m = 0;
+    if (!Shared || !listDone) m = pickMove(s, ply, picker);
+    if constexpr (Shared) {
+      if (m == 0) {
+        listDone = true;
+        if (deferredNext == deferredCount) break;
+        m = deferred[deferredNext++];
+      }
+    } else if (m == 0) {
+      break;
+    }
     // Check prediction, before the move changes the board.
     const bool gc = givesCheck(pos, m);
     // Futility: a quiet move near the horizon without an extension cannot
@@ -214,6 +247,19 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
       unmakeMove(pos, m);
       continue;
     }
+    // Another thread is in this child: search it after the others.
+    [[maybe_unused]] std::atomic<std::uint64_t>* claimed = nullptr;
+    if constexpr (Shared) {
+      if (depth >= SHARE_MIN_DEPTH) {
+        if (legal > 0 && !listDone && deferredCount < MAX_DEFERRED && childIsBusy(s.shared, pos.key)) {
+          unmakeMove(pos, m);
+          deferred[deferredCount++] = m;
+          continue;
+        }
+        claimed = &busySlot(s.shared, pos.key);
+        claimed->store(pos.key, std::memory_order_relaxed);
+      }
+    }
     // Count it and extend it.
     ++legal;
     const int e = extensionFor(pos, s, m, gc, mateThreat, nodePieces);
@@ -221,10 +267,16 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
     const int d = depth - ONE_PLY + e;
     int score;
     if (legal == 1) {
-      score = -search(pos, s, d, -beta, -alpha, true);
+      score = -searchNode<Shared>(pos, s, d, -beta, -alpha, true);
     } else {
-      score = -search(pos, s, d, -alpha - 1, -alpha, true);
-      if (alpha < score && score < beta) score = -search(pos, s, d, -beta, -alpha, true);
+      score = -searchNode<Shared>(pos, s, d, -alpha - 1, -alpha, true);
+      if (alpha < score && score < beta) score = -searchNode<Shared>(pos, s, d, -beta, -alpha, true);
+    }
+    if constexpr (Shared) {
+      if (claimed != nullptr) {
+        std::uint64_t key = pos.key;
+        claimed->compare_exchange_strong(key, 0, std::memory_order_relaxed);
+      }
     }
     // An interrupted child's score is meaningless.
     unmakeMove(pos, m);
@@ -252,4 +304,11 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   // Store the node's result.
   storeHash(s.shared.hashTable, pos, depth, best, bound, bestMove);
   return best;
+}
+
+}  // namespace
+
+int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool allowNull) {
+  return s.shareWork ? searchNode<true>(pos, s, depth, alpha, beta, allowNull)
+                     : searchNode<false>(pos, s, depth, alpha, beta, allowNull);
 }

@@ -169,6 +169,9 @@ constexpr int GO_INFINITE = 1;
 constexpr int GO_PONDER = 2;
 constexpr std::int64_t NO_NODE_LIMIT = -1;
 
+constexpr int BUSY_SLOT_BITS = 12;
+constexpr int BUSY_SLOTS = 1 << BUSY_SLOT_BITS;
+
 // Quiet moves that caused a cutoff at a ply.
 struct Killers {
   Move killer1;
@@ -203,6 +206,11 @@ struct SearchState {
   std::atomic<std::int32_t> mainDepth = 0;
 
   HashTable hashTable;
+  // Children some thread is searching now, at depths worth sharing out,
+  // by position key in a slot chosen by its top bits (0: free). A thread
+  // that meets a busy child after its node's first move searches it last,
+  // by when the other thread's result is likely in the table.
+  std::array<std::atomic<std::uint64_t>, BUSY_SLOTS> busyChildren{};
 
   // Helper threads (Threads - 1 of them), idle between searches, and the
   // signals that start them and tell the main thread they have finished.
@@ -235,6 +243,8 @@ struct SearchThread {
   // main thread polls more often, and with more threads than cores every
   // thread polls and yields more often, so "stop" is answered as quickly.
   std::int64_t pollMask = POLL_INTERVAL - 1;
+  // Other threads search beside this one: children another is in are put last.
+  bool shareWork = false;
   std::int32_t maxply = 0;
   std::int32_t iterationDepth = 0;
   std::int32_t rootMoveCount = 0;

@@ -9,6 +9,8 @@
 constexpr std::int64_t POLL_INTERVAL = 8192;
 // With helper threads the main thread polls this many times as often.
 constexpr std::int64_t HELPER_POLL_DIVISOR = 8;
+// With several threads, children of nodes this deep are shared out.
+constexpr int SHARE_MIN_DEPTH = 30;
 
 // Time budget: with moves to go, this share of the clock per move ...
 constexpr std::int64_t BUDGET_MOVES_TO_GO_NUMERATOR = 8;
