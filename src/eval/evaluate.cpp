@@ -65,5 +65,6 @@ int evaluate(const Position& pos, EvalData& ev) {
     score = 0;
 
   ev.whiteScore = score;
+  evalCacheEntry(ev, pos.key) = {pos.key, score};
   return pos.side == BLACK ? -score : score;
 }

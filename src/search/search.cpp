@@ -94,6 +94,8 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);
   // A repeated position is a draw.
   if (isRepetition(pos)) return 0;
+  // A known score that stands pat needs no evaluation: nothing reads the maps then.
+  if (int known; cachedEvaluation(pos, s.eval, known) && known >= beta) return known;
   // Evaluation; it also builds this ply's attack maps.
   const int eval = evaluate(pos, s.eval);
   // Stand pat, also in check.
