@@ -106,7 +106,9 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
   MovePicker picker{};
   if (inCheck) {
-    setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
+    setListEnd(s, ply,
+               generateEvasions(pos, s.eval.currentAttackMap[pos.xside], s.eval.currentAttackMap[pos.side],
+                                listBegin(s, ply)));
     if (listBegin(s, ply) == listEnd(s, ply)) return ply - MATE_SCORE;
     picker.first = scoreMoves(pos, s, 0);
   } else {
@@ -183,7 +185,9 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
 
   // Generate and order.
   if (inCheck)
-    setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
+    setListEnd(s, ply,
+               generateEvasions(pos, s.eval.currentAttackMap[pos.xside], s.eval.currentAttackMap[pos.side],
+                                listBegin(s, ply)));
   else
     setListEnd(s, ply, generateMoves(pos, listBegin(s, ply)));
   MovePicker picker{scoreMoves(pos, s, probe.hashMove)};
