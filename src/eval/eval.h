@@ -137,6 +137,12 @@ inline bool cachedEvaluation(const Position& pos, EvalData& ev, int& score) {
   return true;
 }
 
+// For a position whose score cachedEvaluation gave: what evaluate leaves
+// for the search (the maps of searchPly with currentAttackMap at them, the
+// piece and pawn counters, the pawn entry and whiteScore) without computing
+// the score again; the middle- and end-game sums are not set.
+void recallEvaluation(const Position& pos, EvalData& ev, int score);
+
 // ---------------------------------------------------------------------------
 // Static exchange table
 // ---------------------------------------------------------------------------
@@ -393,6 +399,10 @@ inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);
+// The same two passes without any term: the pawn entry and counts, the
+// maps and the piece counters only (recallEvaluation).
+void markPawns(const Position& pos, EvalData& ev);
+void markPieces(const Position& pos, EvalData& ev);
 void evalKingSafety(const Position& pos, EvalData& ev);
 void evalDevelopment(const Position& pos, EvalData& ev);
 

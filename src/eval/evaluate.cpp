@@ -68,3 +68,10 @@ int evaluate(const Position& pos, EvalData& ev) {
   evalCacheEntry(ev, pos.key) = {pos.key, score};
   return pos.side == BLACK ? -score : score;
 }
+
+void recallEvaluation(const Position& pos, EvalData& ev, int score) {
+  pointAttackMaps(ev, pos.searchPly);
+  markPawns(pos, ev);  // first: it writes the board squares of both maps whole, the piece pass adds to them
+  markPieces(pos, ev);
+  ev.whiteScore = pos.side == BLACK ? -score : score;
+}

@@ -94,10 +94,15 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);
   // A repeated position is a draw.
   if (isRepetition(pos)) return 0;
-  // A known score that stands pat needs no evaluation: nothing reads the maps then.
-  if (int known; cachedEvaluation(pos, s.eval, known) && known >= beta) return known;
-  // Evaluation; it also builds this ply's attack maps.
-  const int eval = evaluate(pos, s.eval);
+  // Evaluation; it also builds this ply's attack maps. A score the cache
+  // knows is not computed again, and one that stands pat needs no maps.
+  int eval;
+  if (cachedEvaluation(pos, s.eval, eval)) {
+    if (eval >= beta) return eval;
+    recallEvaluation(pos, s.eval, eval);
+  } else {
+    eval = evaluate(pos, s.eval);
+  }
   // Stand pat, also in check.
   if (eval >= beta) return eval;
   if (eval > alpha) alpha = eval;
@@ -158,8 +163,14 @@ int search(Position& pos, SearchThread& s, int depth, int alpha, int beta, bool 
   if (probe.cutoff) return probe.score;
   if (probe.forbidNull) allowNull = false;
 
-  // Evaluation builds this ply's attack maps, which the check test and ordering read.
-  const int eval = evaluate(pos, s.eval);
+  // Evaluation builds this ply's attack maps, which the check test and
+  // ordering read; a score the cache knows is not computed again. After a
+  // null move the evaluation below is taken over instead.
+  int eval;
+  if (s.eval.takeOverPly == ply || !cachedEvaluation(pos, s.eval, eval))
+    eval = evaluate(pos, s.eval);
+  else
+    recallEvaluation(pos, s.eval, eval);
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
   // This ply's map of the opponent; the children's evaluations leave it alone.
   const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];

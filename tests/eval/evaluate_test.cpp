@@ -175,9 +175,10 @@ struct EvalState {
   bool operator==(const EvalState&) const = default;
 };
 
-EvalState evalState(const Position& pos, EvalData& ev) {
+// The state as it stands, with the score given.
+EvalState keptState(const EvalData& ev, int score) {
   EvalState st{};
-  st.score = evaluate(pos, ev);
+  st.score = score;
   st.mg = ev.mgScore;
   st.eg = ev.egScore;
   st.pawns = ev.pawnCount;
@@ -186,6 +187,11 @@ EvalState evalState(const Position& pos, EvalData& ev) {
   for (int c = WHITE; c <= BLACK; ++c)
     for (int s = 0; s < 128; ++s) st.maps[c][s] = isSquare(s) ? ev.currentAttackMap[c][s] : 0;
   return st;
+}
+
+EvalState evalState(const Position& pos, EvalData& ev) {
+  const int score = evaluate(pos, ev);
+  return keptState(ev, score);
 }
 
 // Kept state (the pawn table, filled along the way by other pawn
@@ -216,6 +222,21 @@ TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
         }
         ASSERT_TRUE(cachedEvaluation(pos, ev, known));
         ASSERT_EQ(known, warm.score) << fen << " ply " << ply;
+        // Recalled with that score: the same maps, counters and pawn entry,
+        // whatever the maps and counters held before; the sums are not set.
+        for (auto& colourMap : ev.attackMaps[pos.searchPly]) colourMap.fill(0x5F5F);
+        ev.pawnCount = ev.pieceCount = ev.knightCount = ev.bishopCount = ev.rookCount =
+            ev.queenCount = {-1, -1};
+        ev.pawnEntry = &ev.pawnTable[pawnTableIndex(pos.pawns) ^ 1];
+        ev.whiteScore = 12345;
+        pointAttackMaps(ev, 0);
+        recallEvaluation(pos, ev, known);
+        EXPECT_EQ(ev.whiteScore, pos.side == BLACK ? -known : known);
+        EXPECT_EQ(ev.knightCount[WHITE] + ev.bishopCount[WHITE] + ev.rookCount[WHITE] + ev.queenCount[WHITE],
+                  ev.pieceCount[WHITE]);
+        ev.mgScore = warm.mg;
+        ev.egScore = warm.eg;
+        ASSERT_EQ(keptState(ev, known), warm) << fen << " ply " << ply;
         ev.pawnTable[pawnTableIndex(pos.pawns)].filled = false;
         ASSERT_EQ(evalState(pos, ev), warm) << fen << " ply " << ply;
         ASSERT_EQ(pos.material, boardMaterial(pos)) << fen << " ply " << ply;
