@@ -56,9 +56,9 @@ inline std::size_t pawnTableIndex(const std::array<std::uint64_t, 2>& pawns) {
          (64 - PAWN_TABLE_BITS);
 }
 
-// The score of a recent evaluation of a position, by its key: a quiescence
-// node whose stand-pat score is known and cuts off reads neither the score
-// nor the maps, so evaluating it again would be wasted.
+// The score of a recent evaluation of a position, by its key: a node whose
+// score is known needs only the maps built (recallEvaluation), and a
+// quiescence node that stands pat on it not even those.
 struct EvalCacheEntry {
   std::uint64_t key;  // 0 in an entry never written
   std::int32_t whiteScore;
