@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static MoveList list, replies;
   evaluate(pos, ev);
   if (kingInCheck(pos, pos.side)) {
-    generateEvasions(pos, ev.currentAttackMap[pos.xside], list.data());
+    generateEvasions(pos, ev.currentAttackMap[pos.xside], ev.currentAttackMap[pos.side], list.data());
     generateEvasions(pos, list.data());
   } else {
     generateCaptures(pos, list.data());

@@ -129,7 +129,8 @@ void handleDebugCommand(Position& pos, SearchThread& s, const char* word, const 
     pos.searchPly = 0;
     std::printf("generating evasions ... \n");
     MoveList list;
-    const MoveEntry* end = generateEvasions(pos, s.eval.currentAttackMap[pos.xside], list.data());
+    const MoveEntry* end = generateEvasions(pos, s.eval.currentAttackMap[pos.xside],
+                                            s.eval.currentAttackMap[pos.side], list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
       printMove(e->move);
       std::printf("\n");

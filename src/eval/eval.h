@@ -56,6 +56,15 @@ inline std::size_t pawnTableIndex(const std::array<std::uint64_t, 2>& pawns) {
          (64 - PAWN_TABLE_BITS);
 }
 
+// The score of a recent evaluation of a position, by its key: a node whose
+// score is known needs only the maps built (recallEvaluation), and a
+// quiescence node that stands pat on it not even those.
+struct EvalCacheEntry {
+  std::uint64_t key;  // 0 in an entry never written
+  std::int32_t whiteScore;
+};
+constexpr int EVAL_CACHE_BITS = 16;  // 65,536 entries, 1 MB
+
 struct EvalData {
   // Maps of all plies, so that a node still has its own after its children
   // have been evaluated; square s of a map lives at s + 64, so any index
@@ -84,6 +93,10 @@ struct EvalData {
   int takeOverPly = -1;
   std::int32_t whiteScore = 0;  // the last evaluation's score from WHITE's side
 
+  // Written by every evaluate that computes a score; read only through
+  // cachedEvaluation. The key decides the score, so entries never go stale.
+  std::array<EvalCacheEntry, 1 << EVAL_CACHE_BITS> evalCache{};
+
   // Filled on demand; the key is the exact placement, so entries never go stale.
   std::array<PawnEntry, 1 << PAWN_TABLE_BITS> pawnTable{};
   // The entry of the evaluation in progress, set by evalPawns; the later
@@ -111,6 +124,24 @@ constexpr std::int32_t FULL_MATERIAL = 8460;
 // Score of the position for the side to move; builds the attack maps of its
 // searchPly, points currentAttackMap at them and counts the pieces.
 int evaluate(const Position& pos, EvalData& ev);
+
+inline EvalCacheEntry& evalCacheEntry(EvalData& ev, std::uint64_t key) {
+  return ev.evalCache[key & ((1 << EVAL_CACHE_BITS) - 1)];
+}
+// True, with the score for the side to move, when evaluate(pos) ran for
+// this position not long ago; nothing else in ev is touched.
+inline bool cachedEvaluation(const Position& pos, EvalData& ev, int& score) {
+  const EvalCacheEntry& e = evalCacheEntry(ev, pos.key);
+  if (e.key != pos.key || pos.key == 0) return false;  // 0 would match an unwritten entry
+  score = pos.side == BLACK ? -e.whiteScore : e.whiteScore;
+  return true;
+}
+
+// For a position whose score cachedEvaluation gave: what evaluate leaves
+// for the search (the maps of searchPly with currentAttackMap at them, the
+// piece and pawn counters, the pawn entry and whiteScore) without computing
+// the score again; the middle- and end-game sums are not set.
+void recallEvaluation(const Position& pos, EvalData& ev, int score);
 
 // ---------------------------------------------------------------------------
 // Static exchange table
@@ -368,6 +399,10 @@ inline constexpr std::array<std::int32_t, 6> DevelopmentPenalty = {0, 10, 21, 41
 void clearEvaluation(const Position& pos, EvalData& ev);
 void evalPawns(const Position& pos, EvalData& ev);
 void evalPieces(const Position& pos, EvalData& ev);
+// The same two passes without any term: the pawn entry and counts, the
+// maps and the piece counters only (recallEvaluation).
+void markPawns(const Position& pos, EvalData& ev);
+void markPieces(const Position& pos, EvalData& ev);
 void evalKingSafety(const Position& pos, EvalData& ev);
 void evalDevelopment(const Position& pos, EvalData& ev);
 

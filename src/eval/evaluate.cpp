@@ -65,5 +65,13 @@ int evaluate(const Position& pos, EvalData& ev) {
     score = 0;
 
   ev.whiteScore = score;
+  evalCacheEntry(ev, pos.key) = {pos.key, score};
   return pos.side == BLACK ? -score : score;
+}
+
+void recallEvaluation(const Position& pos, EvalData& ev, int score) {
+  pointAttackMaps(ev, pos.searchPly);
+  markPawns(pos, ev);  // first: it writes the board squares of both maps whole, the piece pass adds to them
+  markPieces(pos, ev);
+  ev.whiteScore = pos.side == BLACK ? -score : score;
 }

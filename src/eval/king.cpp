@@ -26,56 +26,72 @@ int shelter(const Position& pos, int k) {
          h[pos.board[k + fwd * 31]] + h[pos.board[k + fwd * 32]] + h[pos.board[k + fwd * 33]];
 }
 
-// Per square: for each king step (in the order of KingDirections) and each
-// of the three squares two ranks ahead for WHITE and then for BLACK, all
-// ones when that square is on the board and 0 when not, so that a map word
-// masked with it needs no test: the words off the board hold leftovers.
-struct KingZoneMasks {
-  std::array<AttackWord, 8> steps;
-  std::array<std::array<AttackWord, 3>, 2> ahead;
+// The king zone as three rows of the map, each read as four adjacent words
+// in one 64-bit load: for WHITE the row below the king (k - 17 to k - 14),
+// the king's row (k - 1 to k + 2) and the row above (k + 15 to k + 18), and
+// the three squares two ranks ahead (k + 31 to k + 34; for BLACK k - 33 to
+// k - 30). Per square, a mask of each row keeps the words of the zone's
+// squares on the board (the king's own square and the fourth word never):
+// a row masked to zero has no enemy attack to count, which is the common
+// case, and the words off the board hold leftovers.
+struct KingZoneRows {
+  std::array<std::uint64_t, 3> rows;
+  std::array<std::uint64_t, 2> ahead;  // [WHITE, BLACK]
 };
-constexpr std::array<KingZoneMasks, 128> KingZoneMask = [] {
-  std::array<KingZoneMasks, 128> t{};
+constexpr std::array<int, 3> RowStart = {-17, -1, 15};
+constexpr std::uint64_t wordsMask(int base, std::array<bool, 4> keep) {
+  std::array<AttackWord, 4> w{};
+  for (int i = 0; i < 4; ++i) w[i] = keep[i] && isSquare(base + i) ? 0xFFFF : 0;
+  return std::bit_cast<std::uint64_t>(w);
+}
+constexpr std::array<KingZoneRows, 128> KingZoneRow = [] {
+  std::array<KingZoneRows, 128> t{};
   for (int k = 0; k < 128; ++k) {
     if (!isSquare(k)) continue;
-    for (int i = 0; i < 8; ++i) t[k].steps[i] = isSquare(k + KingDirections[i]) ? 0xFFFF : 0;
-    for (int j = 0; j < 3; ++j) {
-      t[k].ahead[WHITE][j] = isSquare(k + 31 + j) ? 0xFFFF : 0;
-      t[k].ahead[BLACK][j] = isSquare(k - 31 - j) ? 0xFFFF : 0;
-    }
+    t[k].rows[0] = wordsMask(k - 17, {true, true, true, false});
+    t[k].rows[1] = wordsMask(k - 1, {true, false, true, false});
+    t[k].rows[2] = wordsMask(k + 15, {true, true, true, false});
+    t[k].ahead[WHITE] = wordsMask(k + 31, {true, true, true, false});
+    t[k].ahead[BLACK] = wordsMask(k - 33, {true, true, true, false});
   }
   return t;
 }();
-static_assert(KingDirections == std::array<std::int32_t, 9>{-1, 1, 16, -16, 15, 17, -15, -17, 0});
+
+inline std::uint64_t loadWords(const AttackWord* at) {
+  std::uint64_t w;
+  std::memcpy(&w, at, sizeof w);
+  return w;
+}
+// The four words of a row or-ed together.
+inline AttackWord foldWords(std::uint64_t w) {
+  w |= w >> 32;
+  w |= w >> 16;
+  return static_cast<AttackWord>(w);
+}
 
 template <int c>
 int dangerCount(const EvalData& ev, int k) {
   const AttackWord* enemy = ev.currentAttackMap[c ^ 1] + k;
   const AttackWord* own = ev.currentAttackMap[c] + k;
-  const KingZoneMasks& mask = KingZoneMask[k];
+  const KingZoneRows& zone = KingZoneRow[k];
   int d = KingZoneBase[c][k];
   // The classes come from the words or-ed together, a counter of which is
   // non-zero when it is in one of them.
   AttackWord classes = 0;
-  const auto step = [&](int i, int offset) {
-    const AttackWord w = enemy[offset] & mask.steps[i];
-    if (w == 0) return;
-    d += attackByte(w) & ATTACK_COUNT;
-    classes |= w;
-    if (own[offset] == WORD_KING) ++d;  // defended by the king alone
-  };
-  step(0, -1);
-  step(1, 1);
-  step(2, 16);
-  step(3, -16);
-  step(4, 15);
-  step(5, 17);
-  step(6, -15);
-  step(7, -17);
+  for (int r = 0; r < 3; ++r) {
+    const std::uint64_t row = loadWords(enemy + RowStart[r]) & zone.rows[r];
+    if (row == 0) continue;
+    classes |= foldWords(row);
+    const auto words = std::bit_cast<std::array<AttackWord, 4>>(row);
+    for (int i = 0; i < 3; ++i) {
+      const AttackWord w = words[i];
+      if (w == 0) continue;
+      d += attackByte(w) & ATTACK_COUNT;
+      if (own[RowStart[r] + i] == WORD_KING) ++d;  // defended by the king alone
+    }
+  }
   d += ev.pawnEntry->fileDanger[c][fileOf(k)];
-  constexpr int fwd = c == WHITE ? 1 : -1;
-  classes |= (enemy[fwd * 31] & mask.ahead[c][0]) | (enemy[fwd * 32] & mask.ahead[c][1]) |
-             (enemy[fwd * 33] & mask.ahead[c][2]);
+  classes |= foldWords(loadWords(enemy + (c == WHITE ? 31 : -33)) & zone.ahead[c]);
   return d + AttackerMixDanger[attackByte(classes) >> 3];
 }
 

@@ -210,6 +210,17 @@ ALWAYS_INLINE void evalPawnColour(const Position& pos, EvalData& ev, const PawnE
 
 }  // namespace
 
+void markPawns(const Position& pos, EvalData& ev) {
+  const PawnEntry& e = probePawnTable(pos, ev);
+  ev.pawnEntry = &e;
+  for (int c = WHITE; c <= BLACK; ++c) {
+    AttackWord* map = ev.currentAttackMap[c];
+    const AttackWord* marks = e.marks[c].data();
+    for (int r = 0; r < 8; ++r) std::memcpy(map + 16 * r, marks + 8 * r, 8 * sizeof(AttackWord));
+    ev.pawnCount[c] = e.pawnCount[c];
+  }
+}
+
 void evalPawns(const Position& pos, EvalData& ev) {
   const PawnEntry& e = probePawnTable(pos, ev);
   ev.pawnEntry = &e;

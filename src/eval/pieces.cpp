@@ -61,7 +61,9 @@ ALWAYS_INLINE void markRay(const std::uint8_t* board, AttackWord* map, AttackWor
     if (board[K * Step] == EMPTY) markRay<Step, K + 1>(board, map, u);
 }
 
-// Inlined twice, so that each copy works with a constant colour.
+// Inlined twice, so that each copy works with a constant colour; without
+// Terms only the marks and the piece counters.
+template <bool Terms>
 ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   AttackWord* map = ev.currentAttackMap[c];
   const std::uint8_t* board = pos.board.origin();
@@ -121,10 +123,12 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
   AttackWord* around = map + k;
   for (int i = 0; i < 8; ++i) recordAttack(around, KingDirections[i], WORD_KING);
 
-  if (bishops > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
+  if constexpr (Terms) {
+    if (bishops > 1) t += 3 * (16 - ev.pawnCount[WHITE] - ev.pawnCount[BLACK]);
 
-  ev.mgScore[c] += t + KindValue[KING] + KingSquareMg[c][k];
-  ev.egScore[c] += t + eg + KindValue[KING] + KingSquareEg[c][k];
+    ev.mgScore[c] += t + KindValue[KING] + KingSquareMg[c][k];
+    ev.egScore[c] += t + eg + KindValue[KING] + KingSquareEg[c][k];
+  }
   ev.knightCount[c] = knights;
   ev.bishopCount[c] = bishops;
   ev.rookCount[c] = rooks;
@@ -135,6 +139,11 @@ ALWAYS_INLINE void evalColour(const Position& pos, EvalData& ev, int c) {
 }  // namespace
 
 void evalPieces(const Position& pos, EvalData& ev) {
-  evalColour(pos, ev, WHITE);
-  evalColour(pos, ev, BLACK);
+  evalColour<true>(pos, ev, WHITE);
+  evalColour<true>(pos, ev, BLACK);
+}
+
+void markPieces(const Position& pos, EvalData& ev) {
+  evalColour<false>(pos, ev, WHITE);
+  evalColour<false>(pos, ev, BLACK);
 }

@@ -67,10 +67,14 @@ using CheckMarks = std::array<std::uint8_t, 128>;
 // Number of pieces checking the side to move; fills marks.
 int findCheckers(const Position& pos, CheckMarks& marks);
 // King steps to squares the opponent does not attack and, in single check,
-// moves landing on a marked square. enemyAttacks is the opponent's attack
-// map of this position (square 0 first, non-zero for an attacked square);
-// without it each king step is tested with isAttacked, to the same result.
-MoveEntry* generateEvasions(const Position& pos, const AttackWord* enemyAttacks, MoveEntry* out);
+// moves landing on a marked square. enemyAttacks and ownAttacks are the two
+// attack maps of this position (square 0 first, non-zero for an attacked
+// square): the king steps read the opponent's, and piece kinds whose class
+// attacks no marked square in the side to move's are skipped. Without them
+// each king step is tested with isAttacked and every piece looked at, to
+// the same list.
+MoveEntry* generateEvasions(const Position& pos, const AttackWord* enemyAttacks, const AttackWord* ownAttacks,
+                            MoveEntry* out);
 MoveEntry* generateEvasions(const Position& pos, MoveEntry* out);
 
 // Before the move: true when it will give check, directly or by uncovering

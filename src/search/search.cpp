@@ -94,8 +94,15 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   if (ply > MAX_SEARCH_PLY) return evaluate(pos, s.eval);
   // A repeated position is a draw.
   if (isRepetition(pos)) return 0;
-  // Evaluation; it also builds this ply's attack maps.
-  const int eval = evaluate(pos, s.eval);
+  // Evaluation; it also builds this ply's attack maps. A score the cache
+  // knows is not computed again, and one that stands pat needs no maps.
+  int eval;
+  if (cachedEvaluation(pos, s.eval, eval)) {
+    if (eval >= beta) return eval;
+    recallEvaluation(pos, s.eval, eval);
+  } else {
+    eval = evaluate(pos, s.eval);
+  }
   // Stand pat, also in check.
   if (eval >= beta) return eval;
   if (eval > alpha) alpha = eval;
@@ -104,7 +111,9 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
   MovePicker picker{};
   if (inCheck) {
-    setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
+    setListEnd(s, ply,
+               generateEvasions(pos, s.eval.currentAttackMap[pos.xside], s.eval.currentAttackMap[pos.side],
+                                listBegin(s, ply)));
     if (listBegin(s, ply) == listEnd(s, ply)) return ply - MATE_SCORE;
     picker.first = scoreMoves(pos, s, 0);
   } else {
@@ -172,8 +181,14 @@ int searchNode(Position& pos, SearchThread& s, int depth, int alpha, int beta, b
   if (probe.cutoff) return probe.score;
   if (probe.forbidNull) allowNull = false;
 
-  // Evaluation builds this ply's attack maps, which the check test and ordering read.
-  const int eval = evaluate(pos, s.eval);
+  // Evaluation builds this ply's attack maps, which the check test and
+  // ordering read; a score the cache knows is not computed again. After a
+  // null move the evaluation below is taken over instead.
+  int eval;
+  if (s.eval.takeOverPly == ply || !cachedEvaluation(pos, s.eval, eval))
+    eval = evaluate(pos, s.eval);
+  else
+    recallEvaluation(pos, s.eval, eval);
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
   // This ply's map of the opponent; the children's evaluations leave it alone.
   const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
@@ -199,7 +214,9 @@ int searchNode(Position& pos, SearchThread& s, int depth, int alpha, int beta, b
 
   // Generate and order.
   if (inCheck)
-    setListEnd(s, ply, generateEvasions(pos, s.eval.currentAttackMap[pos.xside], listBegin(s, ply)));
+    setListEnd(s, ply,
+               generateEvasions(pos, s.eval.currentAttackMap[pos.xside], s.eval.currentAttackMap[pos.side],
+                                listBegin(s, ply)));
   else
     setListEnd(s, ply, generateMoves(pos, listBegin(s, ply)));
   MovePicker picker{scoreMoves(pos, s, probe.hashMove)};

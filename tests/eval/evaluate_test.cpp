@@ -175,9 +175,10 @@ struct EvalState {
   bool operator==(const EvalState&) const = default;
 };
 
-EvalState evalState(const Position& pos, EvalData& ev) {
+// The state as it stands, with the score given.
+EvalState keptState(const EvalData& ev, int score) {
   EvalState st{};
-  st.score = evaluate(pos, ev);
+  st.score = score;
   st.mg = ev.mgScore;
   st.eg = ev.egScore;
   st.pawns = ev.pawnCount;
@@ -186,6 +187,11 @@ EvalState evalState(const Position& pos, EvalData& ev) {
   for (int c = WHITE; c <= BLACK; ++c)
     for (int s = 0; s < 128; ++s) st.maps[c][s] = isSquare(s) ? ev.currentAttackMap[c][s] : 0;
   return st;
+}
+
+EvalState evalState(const Position& pos, EvalData& ev) {
+  const int score = evaluate(pos, ev);
+  return keptState(ev, score);
 }
 
 // Kept state (the pawn table, filled along the way by other pawn
@@ -199,12 +205,38 @@ TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
                         "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
                         "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "8/P1k5/8/3pP3/8/8/1p4K1/8 w - d6 0 1"};
   std::uint32_t seed = 12345;
-  int nodes = 0;
+  int nodes = 0, cacheHits = 0;
   for (const char* fen : fens) {
     for (int game = 0; game < 12; ++game) {
       ASSERT_TRUE(load(fen));
       for (int ply = 0; ply < 40; ++ply) {
+        // A score the cache holds for this position (from an earlier game:
+        // games from one start share their first moves) is the one evaluate
+        // gives now, signed for the side to move.
+        int known = 0;
+        const bool hit = cachedEvaluation(pos, ev, known);
         const EvalState warm = evalState(pos, ev);
+        if (hit) {
+          ++cacheHits;
+          ASSERT_EQ(known, warm.score) << fen << " ply " << ply;
+        }
+        ASSERT_TRUE(cachedEvaluation(pos, ev, known));
+        ASSERT_EQ(known, warm.score) << fen << " ply " << ply;
+        // Recalled with that score: the same maps, counters and pawn entry,
+        // whatever the maps and counters held before; the sums are not set.
+        for (auto& colourMap : ev.attackMaps[pos.searchPly]) colourMap.fill(0x5F5F);
+        ev.pawnCount = ev.pieceCount = ev.knightCount = ev.bishopCount = ev.rookCount =
+            ev.queenCount = {-1, -1};
+        ev.pawnEntry = &ev.pawnTable[pawnTableIndex(pos.pawns) ^ 1];
+        ev.whiteScore = 12345;
+        pointAttackMaps(ev, 0);
+        recallEvaluation(pos, ev, known);
+        EXPECT_EQ(ev.whiteScore, pos.side == BLACK ? -known : known);
+        EXPECT_EQ(ev.knightCount[WHITE] + ev.bishopCount[WHITE] + ev.rookCount[WHITE] + ev.queenCount[WHITE],
+                  ev.pieceCount[WHITE]);
+        ev.mgScore = warm.mg;
+        ev.egScore = warm.eg;
+        ASSERT_EQ(keptState(ev, known), warm) << fen << " ply " << ply;
         ev.pawnTable[pawnTableIndex(pos.pawns)].filled = false;
         ASSERT_EQ(evalState(pos, ev), warm) << fen << " ply " << ply;
         ASSERT_EQ(pos.material, boardMaterial(pos)) << fen << " ply " << ply;
@@ -224,6 +256,7 @@ TEST(Evaluate, KeptStateMatchesAFreshEvaluationAlongRandomGames) {
     }
   }
   EXPECT_GT(nodes, 1500);
+  EXPECT_GT(cacheHits, 50);
 }
 
 TEST(Evaluate, BlackKingOnB8IsWorthOneLess) {

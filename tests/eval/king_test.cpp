@@ -52,6 +52,55 @@ TEST(KingSafety, ShelterMinusDangerSquared) {
   }
 }
 
+// King danger and shelter counted square by square from the finished maps
+// and the board, against the pass, at every node of pseudo-random games.
+int referenceKingSafety(const Position& pos, const EvalData& ev, int c) {
+  const int k = kingSquare(pos, c);
+  const int fwd = c == WHITE ? 1 : -1;
+  const AttackWord* enemy = ev.currentAttackMap[c ^ 1];
+  const AttackWord* own = ev.currentAttackMap[c];
+  int d = KingZoneBase[c][k] + ev.pawnEntry->fileDanger[c][fileOf(k)];
+  int classes = 0;
+  for (int i = 0; i < 8; ++i) {
+    const int t = k + KingDirections[i];
+    if (!isSquare(t) || enemy[t] == 0) continue;
+    d += attackByte(enemy[t]) & ATTACK_COUNT;
+    classes |= attackByte(enemy[t]);
+    if (own[t] == WORD_KING) ++d;
+  }
+  int shelter = 0;
+  for (int step : {15, 16, 17}) {
+    if (isSquare(k + fwd * (step + 16))) classes |= attackByte(enemy[k + fwd * (step + 16)]);
+    shelter +=
+        ShieldValue[c][pos.board[k + fwd * step]] + ShieldValue[c][pos.board[k + fwd * (step + 16)]] / 2;
+  }
+  d += AttackerMixDanger[classes >> 3];
+  return shelter - d * d;
+}
+
+TEST(KingSafety, AgreesWithASquareBySquareCountAlongRandomGames) {
+  Position& pos = testEngine().pos;
+  EvalData& ev = testEval();
+  std::uint32_t seed = 777;
+  int nodes = 0;
+  for (const char* fen : {START, positions::KIWIPETE, "r3k2r/1b4bq/8/8/8/8/7B/R3K2R w KQkq - 0 1"}) {
+    for (int game = 0; game < 10; ++game) {
+      ASSERT_TRUE(load(fen));
+      for (int ply = 0; ply < 40 && pos.material > ENDGAME_MATERIAL; ++ply) {
+        runPawnsAndPieces();
+        const std::array<int, 2> before = {ev.mgScore[WHITE], ev.mgScore[BLACK]};
+        evalKingSafety(pos, ev);
+        for (int c = WHITE; c <= BLACK; ++c)
+          ASSERT_EQ(ev.mgScore[c] - before[c], referenceKingSafety(pos, ev, c))
+              << currentFen(pos) << " " << c;
+        ++nodes;
+        if (!playRandomLegalMove(pos, seed)) break;
+      }
+    }
+  }
+  EXPECT_GT(nodes, 500);
+}
+
 TEST(Development, Penalties) {
   const Case cases[] = {
       {START, -1, -100, -100},

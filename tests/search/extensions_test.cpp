@@ -106,7 +106,9 @@ TEST_F(ExtensionTest, ExtensionRules) {
     const Move m = moveFromText(c.move);
     evaluate(pos, ev);
     if (ev.currentAttackMap[pos.xside][kingSquare(pos, pos.side)] != 0)
-      setListEnd(ss, 0, generateEvasions(pos, ev.currentAttackMap[pos.xside], listBegin(ss, 0)));
+      setListEnd(ss, 0,
+                 generateEvasions(pos, ev.currentAttackMap[pos.xside], ev.currentAttackMap[pos.side],
+                                  listBegin(ss, 0)));
     else
       setListEnd(ss, 0, generateMoves(pos, listBegin(ss, 0)));
     const bool gc = givesCheck(pos, m);
