@@ -359,6 +359,10 @@ inline Move pickMove(SearchThread& s, int ply, MovePicker& p) {
   MoveEntry* e = p.first;
   if (e != nullptr) {
     p.first = nullptr;
+  } else if (p.sorted) {
+    // Most picks: the entry after the last, no call.
+    e = p.last + 1;
+    if (e == listEnd(s, ply) || e->score <= -1) return 0;
   } else {
     e = nextEntry(s, ply, p);
     if (e == nullptr) return 0;
