@@ -131,6 +131,7 @@ MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p) {
   }
   for (const MoveEntry* z = aside.data(); z != zero; ++z) *w++ = *z;
   for (const MoveEntry* t = aside.data() + aside.size(); t != taken;) *w++ = *--t;
+  p.end = end;
   p.sorted = true;
   return begin != end && begin->score > -1 ? begin : nullptr;
 }
