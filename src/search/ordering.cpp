@@ -109,14 +109,29 @@ MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p) {
     for (MoveEntry* e = begin; e != end; ++e) keepBest(e, best, bestScore);
     return best;
   }
-  // Insertion sort, stable: an entry passes only lower scores, so the
-  // taken (-1) ones go last and equal scores keep their order.
-  for (MoveEntry* i = begin + 1; i < end; ++i) {
+  // Stable, by falling score. Scores are -1 (taken), 0 (most quiet moves) or
+  // positive; only the positive ones are insertion-sorted, in place at the
+  // front, while the zeros and the taken are set aside in list order and put
+  // back behind them, so no entry passes a run of zeros.
+  std::array<MoveEntry, MAX_MOVES_PER_PLY> aside;  // zeros from the front, taken from the back
+  MoveEntry* w = begin;
+  MoveEntry* zero = aside.data();
+  MoveEntry* taken = aside.data() + aside.size();
+  for (MoveEntry* i = begin; i != end; ++i) {
     const MoveEntry x = *i;
-    MoveEntry* j = i;
-    for (; j != begin && (j - 1)->score < x.score; --j) *j = *(j - 1);
-    *j = x;
+    if (x.score > 0) {
+      MoveEntry* j = w++;
+      for (; j != begin && (j - 1)->score < x.score; --j) *j = *(j - 1);
+      *j = x;
+    } else if (x.score == 0) {
+      *zero++ = x;
+    } else {
+      *--taken = x;
+    }
   }
+  for (const MoveEntry* z = aside.data(); z != zero; ++z) *w++ = *z;
+  for (const MoveEntry* t = aside.data() + aside.size(); t != taken;) *w++ = *--t;
+  p.end = end;
   p.sorted = true;
   return begin != end && begin->score > -1 ? begin : nullptr;
 }

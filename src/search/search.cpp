@@ -120,6 +120,8 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
     // The maps of step 6 are current.
     setListEnd(s, ply, generateCapturesFromMaps(pos, s.eval.currentAttackMap[pos.side], listBegin(s, ply)));
     picker.first = scoreCaptures(pos, s);
+    // No first pick: every capture loses material, none is searched.
+    if (picker.first == nullptr) return alpha;
   }
   // Best first; a cutoff returns the cutting score.
   while (const Move m = pickMove(s, ply, picker)) {

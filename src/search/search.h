@@ -350,6 +350,7 @@ Move pickMove(SearchThread& s, int ply);
 struct MovePicker {
   MoveEntry* first;           // the scoring pass's first pick, taken without a scan (nullptr: scan)
   MoveEntry* last = nullptr;  // the last pick
+  MoveEntry* end = nullptr;   // the list's end, once sorted
   bool sorted = false;
 };
 // The entry the picker takes next, left unmarked (sorting the list when
@@ -359,6 +360,10 @@ inline Move pickMove(SearchThread& s, int ply, MovePicker& p) {
   MoveEntry* e = p.first;
   if (e != nullptr) {
     p.first = nullptr;
+  } else if (p.sorted) {
+    // Most picks: the entry after the last, no call.
+    e = p.last + 1;
+    if (e == p.end || e->score <= -1) return 0;
   } else {
     e = nextEntry(s, ply, p);
     if (e == nullptr) return 0;
