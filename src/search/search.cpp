@@ -97,12 +97,10 @@ int quiesce(Position& pos, SearchThread& s, int alpha, int beta) {
   // Evaluation; it also builds this ply's attack maps. A score the cache
   // knows is not computed again, and one that stands pat needs no maps.
   int eval;
-  if (cachedEvaluation(pos, s.eval, eval)) {
-    if (eval >= beta) return eval;
-    recallEvaluation(pos, s.eval, eval);
-  } else {
+  if (!cachedEvaluation(pos, s.eval, eval))
     eval = evaluate(pos, s.eval);
-  }
+  else if (eval < beta)
+    recallEvaluation(pos, s.eval, eval);
   // Stand pat, also in check.
   if (eval >= beta) return eval;
   if (eval > alpha) alpha = eval;
