@@ -12,6 +12,7 @@ bool resizeHashTable(HashTable& table, int megabytes) {
   }
   table.entries.reset();
   table.hashEntryCount = 0;
+  table.indexMask = 0;
   const std::int64_t count = megabytes * ENTRIES_PER_MB;
   // calloc: fresh pages from the system come zeroed, so a large table is
   // not written over once more.
@@ -19,6 +20,7 @@ bool resizeHashTable(HashTable& table, int megabytes) {
       static_cast<HashEntry*>(std::calloc(static_cast<std::size_t>(count), sizeof(HashEntry))));
   if (table.entries == nullptr) return false;
   table.hashEntryCount = static_cast<std::int32_t>(count);
+  if ((count & (count - 1)) == 0) table.indexMask = static_cast<std::uint64_t>(count - 1);
   return true;
 }
 

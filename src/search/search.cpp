@@ -264,6 +264,8 @@ int searchNode(Position& pos, SearchThread& s, int depth, int alpha, int beta, b
       unmakeMove(pos, m);
       continue;
     }
+    // A child with a ply or more to go probes the table first thing.
+    if (depth >= 2 * ONE_PLY) prefetchHash(s.shared.hashTable, pos.key);
     // Another thread is in this child: search it after the others.
     [[maybe_unused]] std::atomic<std::uint64_t>* claimed = nullptr;
     if constexpr (Shared) {

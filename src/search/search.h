@@ -68,6 +68,9 @@ struct FreeDeleter {
 struct HashTable {
   std::unique_ptr<HashEntry[], FreeDeleter> entries;  // the one heap block of the engine
   std::int32_t hashEntryCount = 0;
+  // hashEntryCount - 1 when it is a power of two (the sizes in whole
+  // megabytes that are), so that the index is a mask; else 0 and a division.
+  std::uint64_t indexMask = 0;
   std::uint32_t hashGeneration = 0;  // 6-bit search counter
 };
 
@@ -76,7 +79,17 @@ struct HashTable {
 bool resizeHashTable(HashTable& table, int megabytes);
 // The entry of a key.
 inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {
-  return table.entries[key % static_cast<std::uint64_t>(table.hashEntryCount)];
+  return table.entries[table.indexMask != 0 ? key & table.indexMask
+                                             : key % static_cast<std::uint64_t>(table.hashEntryCount)];
+}
+// Starts loading the entry of key into the cache, for a probe soon after.
+inline void prefetchHash(const HashTable& table, std::uint64_t key) {
+#if defined(__GNUC__)
+  __builtin_prefetch(&hashEntryFor(table, key));
+#else
+  (void)table;
+  (void)key;
+#endif
 }
 // The data stored for key, or false when the entry holds another key (or a
 // torn write).
