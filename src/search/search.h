@@ -80,7 +80,7 @@ bool resizeHashTable(HashTable& table, int megabytes);
 // The entry of a key.
 inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {
   return table.entries[table.indexMask != 0 ? key & table.indexMask
-                                             : key % static_cast<std::uint64_t>(table.hashEntryCount)];
+                                            : key % static_cast<std::uint64_t>(table.hashEntryCount)];
 }
 // Starts loading the entry of key into the cache, for a probe soon after.
 inline void prefetchHash(const HashTable& table, std::uint64_t key) {
