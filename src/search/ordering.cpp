@@ -21,25 +21,6 @@ inline void keepBest(MoveEntry* e, MoveEntry*& best, std::int32_t& bestScore) {
   }
 }
 
-// n / d for one d and many n below 2^63, by a multiplication with the
-// reciprocal taken once: the estimate is the quotient or one below it, and
-// the remainder tells which. A division per move held up scoring; without
-// 128-bit products (32-bit targets) it divides.
-struct HistoryDivider {
-  std::uint64_t d;
-  std::uint64_t inverse;  // floor((2^64 - 1) / d)
-  std::uint64_t operator()(std::uint64_t n) const {
-#if defined(__SIZEOF_INT128__)
-    std::uint64_t q = static_cast<std::uint64_t>((static_cast<unsigned __int128>(n) * inverse) >> 64);
-    if (n - q * d >= d) ++q;
-    return q;
-#else
-    return n / d;
-#endif
-  }
-};
-inline HistoryDivider historyDivider(std::uint64_t d) { return {d, ~std::uint64_t{0} / d}; }
-
 }  // namespace
 
 MoveEntry* scoreMoves(const Position& pos, SearchThread& s, Move hashMove) {
@@ -48,17 +29,15 @@ MoveEntry* scoreMoves(const Position& pos, SearchThread& s, Move hashMove) {
   const auto& history = s.history[pos.side];
   // The ratio is taken in 64 bits: history times 1000 outgrows 32 bits in long searches.
   const std::int64_t divisor = static_cast<std::int64_t>(s.historyMax) + 1;
-  const HistoryDivider divide = historyDivider(static_cast<std::uint64_t>(divisor));
   // The low six bits of the hash move and the killers, one bit each: a
   // move whose bit is clear is none of them, which one test tells.
   const auto bitOf = [](Move m) { return m == 0 ? 0 : std::uint64_t{1} << (m & 63); };
   const std::uint64_t special =
       bitOf(hashMove) | bitOf(rec.mateKiller) | bitOf(rec.killer1) | bitOf(rec.killer2);
-  // Most history entries are empty; they skip the quotient.
+  // Most history entries are empty; they need no division.
   const auto historyScore = [&](Move m) {
     const std::int64_t h = history[moveOrigin(m)][moveTarget(m)];
-    return h == 0 ? 0
-                  : static_cast<std::int32_t>(divide(static_cast<std::uint64_t>(h * ORDER_HISTORY_SCALE)));
+    return h == 0 ? 0 : static_cast<std::int32_t>(h * ORDER_HISTORY_SCALE / divisor);
   };
   MoveEntry* first = nullptr;
   std::int32_t firstScore = -1;

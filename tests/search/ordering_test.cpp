@@ -60,8 +60,6 @@ TEST_F(OrderingTest, FullSchemeBands) {
       {"history scaled", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr, 50, 99, 500},
       {"history ratio needs 64 bits", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr, 2000000000,
        2000000000, 999},
-      {"history an exact multiple of the divisor", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr,
-       2000000001, 2000000000, 1000},
       {"history without maximum", quiet, "h1h3", nullptr, nullptr, nullptr, nullptr, 0, 0, 0},
       {"capture is not a killer", "4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", nullptr, "e4d5", "e4d5",
        nullptr, 0, 0, 800950},
