@@ -98,10 +98,6 @@ Move pickMove(SearchThread& s, int ply) {
 MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p) {
   MoveEntry* const begin = listBegin(s, ply);
   MoveEntry* const end = listEnd(s, ply);
-  if (p.sorted) {
-    MoveEntry* e = p.last + 1;
-    return e != end && e->score > -1 ? e : nullptr;
-  }
   // Nothing taken yet: the best, as pickMove finds it.
   if (p.last == nullptr) {
     MoveEntry* best = nullptr;

@@ -366,8 +366,9 @@ struct MovePicker {
   MoveEntry* end = nullptr;   // the list's end, once sorted
   bool sorted = false;
 };
-// The entry the picker takes next, left unmarked (sorting the list when
-// due); nullptr when there is none.
+// Before the list is sorted: the entry the picker takes next, left
+// unmarked (sorting the list when due); nullptr when there is none. Once
+// sorted, pickMove takes the entries in turn itself.
 MoveEntry* nextEntry(SearchThread& s, int ply, MovePicker& p);
 inline Move pickMove(SearchThread& s, int ply, MovePicker& p) {
   MoveEntry* e = p.first;
