@@ -192,6 +192,7 @@ bool initEngine(Position& pos, SearchThread& t) {
   s.maxDepth = 50;
   s.report = standardOutputReport(s);
   resetPosition(pos);
+  s.hashTable.memory = {allocateLargeBlock, releaseLargeBlock};
   if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) return false;
   buildSeeTable();
   setupFen(pos, START_FEN);

@@ -113,6 +113,10 @@ void queueEndOfInput(LineQueue& queue);
 // Waits for input and reads what has arrived, at most size bytes; 0 at the
 // end of input or on an error.
 std::size_t readStandardInput(char* buffer, std::size_t size);
+// A zeroed block for the hash table, on large pages where the system gives
+// them; null when the memory cannot be had. Released with its size.
+void* allocateLargeBlock(std::size_t bytes);
+void releaseLargeBlock(void* block, std::size_t bytes);
 // Takes and answers the lines that steer a search ("stop", "ponderhit",
 // "quit", "isready") during a search or, when wait is set, waits for one;
 // true when one asks the search to stop. "quit" and an end of input that no

@@ -4,6 +4,11 @@
 
 #include "search/search.h"
 
+// calloc: fresh pages from the system come zeroed, so a large table is not
+// written over once more.
+void* allocateHeapBlock(std::size_t bytes) { return std::calloc(bytes, 1); }
+void releaseHeapBlock(void* block, std::size_t) { std::free(block); }
+
 bool resizeHashTable(HashTable& table, int megabytes) {
   if (table.entries != nullptr && table.hashEntryCount == megabytes * ENTRIES_PER_MB) {
     // The same size: the block is kept and cleared.
@@ -14,10 +19,9 @@ bool resizeHashTable(HashTable& table, int megabytes) {
   table.hashEntryCount = 0;
   table.indexMask = 0;
   const std::int64_t count = megabytes * ENTRIES_PER_MB;
-  // calloc: fresh pages from the system come zeroed, so a large table is
-  // not written over once more.
-  table.entries.reset(
-      static_cast<HashEntry*>(std::calloc(static_cast<std::size_t>(count), sizeof(HashEntry))));
+  const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(HashEntry);
+  table.entries = std::unique_ptr<HashEntry[], BlockDeleter>(
+      static_cast<HashEntry*>(table.memory.allocate(bytes)), BlockDeleter{table.memory.release, bytes});
   if (table.entries == nullptr) return false;
   table.hashEntryCount = static_cast<std::int32_t>(count);
   if ((count & (count - 1)) == 0) table.indexMask = static_cast<std::uint64_t>(count - 1);

@@ -61,12 +61,25 @@ constexpr std::uint64_t packHash(Move move, std::uint32_t bound, std::uint32_t g
 constexpr int DEFAULT_HASH_MB = 4;  // the table of a fresh engine
 constexpr std::int64_t ENTRIES_PER_MB = (1 << 20) / static_cast<std::int64_t>(sizeof(HashEntry));
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
+// Where the table's memory comes from: zeroed blocks, given back with their
+// size. The engine takes the driver's, on large pages where the system has
+// them; by default (the tests) the C library's.
+struct BlockSource {
+  void* (*allocate)(std::size_t bytes);  // zeroed; null when it cannot be had
+  void (*release)(void* block, std::size_t bytes);
+};
+void* allocateHeapBlock(std::size_t bytes);
+void releaseHeapBlock(void* block, std::size_t bytes);
+
+struct BlockDeleter {
+  void (*release)(void* block, std::size_t bytes) = releaseHeapBlock;
+  std::size_t bytes = 0;
+  void operator()(HashEntry* p) const { release(p, bytes); }
 };
 
 struct HashTable {
-  std::unique_ptr<HashEntry[], FreeDeleter> entries;  // the one heap block of the engine
+  BlockSource memory = {allocateHeapBlock, releaseHeapBlock};
+  std::unique_ptr<HashEntry[], BlockDeleter> entries;  // the one large block of the engine
   std::int32_t hashEntryCount = 0;
   // hashEntryCount - 1 when it is a power of two (the sizes in whole
   // megabytes that are), so that the index is a mask; else 0 and a division.
