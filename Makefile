@@ -17,13 +17,13 @@ release:
 PGO_TRAIN = build-pgo-train
 profile-build:
 	rm -rf $(PGO_TRAIN)/pgo-profile
-	cmake -S . -B $(PGO_TRAIN) -DCMAKE_BUILD_TYPE=Release -DTARNIC_PGO=generate -DCMAKE_CXX_COMPILER=g++ \
+	cmake -S . -B $(PGO_TRAIN) -DCMAKE_BUILD_TYPE=Release -DTARNIC_PGO=generate \
 	  -DTARNIC_PGO_DIR=$(CURDIR)/$(PGO_TRAIN)/pgo-profile
 	cmake --build $(PGO_TRAIN) -j$(JOBS) --target tarnic
 	python3 tools/signature.py --engine $(PGO_TRAIN)/tarnic --depth 8 --check tools/signature.txt
 	@test -n "$$(find $(PGO_TRAIN)/pgo-profile -name '*.gcda' 2>/dev/null)" || \
 	  { echo "profile-build: the training run wrote no counts"; exit 1; }
-	cmake -S . -B build-pgo -DCMAKE_BUILD_TYPE=Release -DTARNIC_PGO=use -DCMAKE_CXX_COMPILER=g++ \
+	cmake -S . -B build-pgo -DCMAKE_BUILD_TYPE=Release -DTARNIC_PGO=use \
 	  -DTARNIC_PGO_DIR=$(CURDIR)/$(PGO_TRAIN)/pgo-profile
 	cmake --build build-pgo -j$(JOBS) --clean-first --target tarnic
 	python3 tools/signature.py --engine build-pgo/tarnic --depth 8 --check tools/signature.txt
