@@ -13,7 +13,7 @@ TEST(Platform, LargeBlocksComeZeroedAndWholeAtAnySize) {
   // 5 MB and the odd sizes are no multiple of a 2 MB page: the rounding
   // must still leave every requested byte inside the mapping.
   const std::size_t sizes[] = {16, 4u << 20, (5u << 20) + 16, (2u << 20) - 1};
-  for (int round = 0; round < 2; ++round) {  // a second round reuses what the first gave back
+  for (int round = 0; round < 2; ++round) {  // the second after every block was given back
     for (const std::size_t bytes : sizes) {
       auto* block = static_cast<unsigned char*>(allocateLargeBlock(bytes));
       ASSERT_NE(block, nullptr) << bytes;
