@@ -14,6 +14,8 @@ Example:
   tools/play_games.py --games 200 --opponent stockfish --opponent glaurung --pgn games.pgn
   tools/play_games.py --games 100 --ponder --opponent stockfish --opponent glaurung
   tools/play_games.py --games 200 --opponent-engine /tmp/tarnic-old --random-plies 6
+  tools/play_games.py --games 20 --opponent glaurung --start-position --tarnic-option OwnBook=true \
+      --tarnic-option "Book File=/usr/share/games/gnuchess/book.bin"
 """
 
 import argparse
@@ -133,7 +135,8 @@ def bare_material(fen):
     return all(c in "nNbB" for c in others) and len(others) <= 1
 
 
-def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log, ponder=False):
+def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log, ponder=False,
+              tarnic_options=()):
     """Returns (result, reason, moves, tarnic_fault).
 
     With ponder, Tarnic thinks on the opponent's time as GUIs make it do:
@@ -158,7 +161,7 @@ def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, l
         return f"{prefix} wtime {wtime} btime {btime} winc {int(inc * 1000)} binc {int(inc * 1000)}"
 
     def game():
-        tarnic.start([("Hash", "16"), ("Ponder", "true" if ponder else "false")])
+        tarnic.start([("Hash", "16"), ("Ponder", "true" if ponder else "false")] + list(tarnic_options))
         other.start(options)
         tarnic.send("ucinewgame")
         other.send("ucinewgame")
@@ -355,8 +358,18 @@ def main():
     parser.add_argument("--pgn", help="write the games to this file")
     parser.add_argument("--first", type=int, default=1, help="number of the first game (for parallel runs)")
     parser.add_argument("--ponder", action="store_true", help="let Tarnic think on the opponent's time")
+    parser.add_argument("--start-position", action="store_true",
+                        help="start every game from the initial position (no opening list)")
+    parser.add_argument("--tarnic-option", action="append", default=[], metavar="NAME=VALUE",
+                        help="a UCI option for Tarnic, such as OwnBook=true; may be repeated")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
+    tarnic_options = []
+    for option in args.tarnic_option:
+        name, sep, value = option.partition("=")
+        if not sep or not name.strip():
+            parser.error(f"--tarnic-option wants NAME=VALUE, not {option!r}")
+        tarnic_options.append((name.strip(), value))
     opponents = args.opponent or ([] if args.opponent_engine else ["stockfish"])
     for path in args.opponent_engine:
         name = os.path.basename(path)
@@ -382,12 +395,14 @@ def main():
             # Each opening is played with both colours against each opponent.
             tarnic_white = (game // len(opponents)) % 2 == 0
             pair = game // (2 * len(opponents))
-            if args.random_plies:
+            if args.start_position:
+                opening = ""
+            elif args.random_plies:
                 opening = random_opening(referee, pair, args.random_plies)
             else:
                 opening = OPENINGS[pair % len(OPENINGS)]
             result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
-                                                     args.inc, referee, args.verbose, args.ponder)
+                                                     args.inc, referee, args.verbose, args.ponder, tarnic_options)
             white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
             if result == "1/2-1/2":
                 score["draw"] += 1

@@ -48,6 +48,8 @@ void printUciIdentification() {
   std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_THREADS);
   std::printf("option name MultiPV type spin default 1 min 1 max %d\n", MAX_ROOT_MOVES);
   std::printf("option name Clear Hash type button\n");
+  std::printf("option name OwnBook type check default false\n");
+  std::printf("option name Book File type string default <empty>\n");
   std::printf("uciok\n");
 }
 
@@ -106,6 +108,7 @@ void setOption(Engine& e, const char* text) {
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.
   if (strEqualNoCaseN(6, p, "ponder") && (p[6] == 0 || isBlank(p[6]))) return;
+  if (setBookOption(e, p)) return;
   if (!strEqualNoCaseN(4, p, "hash")) {
     std::printf("unsupported option: %s\n", p);
     return;

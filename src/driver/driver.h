@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 
 #include "position/position.h"
@@ -64,11 +65,24 @@ struct Session {
   int exitStatus = -1;         // the program's status once the session has ended
 };
 
+// An opening book in the Polyglot format: entries of 16 bytes (key, move,
+// weight, learn; big-endian) sorted by key, looked up in the file itself.
+struct Book {
+  bool own = false;                        // OwnBook: "go" answers from the book where it can
+  std::FILE* file = nullptr;               // null when there is no book
+  std::int64_t entryCount = 0;             // entries in the file
+  std::array<char, LINE_CAPACITY> path{};  // the file's name as set
+  std::array<char, 160> error{};           // why the last open or look-up failed
+  std::uint64_t random = 0;                // state of the generator of picks
+  bool seeded = false;                     // unseeded, the first pick seeds it from the clock
+};
+
 struct Engine {
   Position pos;
   SearchState search;              // what every search thread shares
   SearchThread thread{search, 0};  // the main search thread's own state
   Session session;
+  Book book;
 };
 
 // ---------------------------------------------------------------------------
@@ -135,3 +149,43 @@ SearchReport standardOutputReport(SearchState& s);
 void handleGo(Engine& e, const char* args);
 // The clock budget; a movetime of 0 or more replaces it and leaves the clock alone.
 void allocateTime(Engine& e, std::int32_t moveTime = -1);
+
+// ---------------------------------------------------------------------------
+// Opening book
+// ---------------------------------------------------------------------------
+
+// A position's moves in the book: each legal one once, with the weights of
+// its entries summed.
+constexpr int BOOK_MAX_MOVES = 256;
+struct BookMove {
+  Move move;
+  std::uint32_t weight;
+};
+struct BookMoves {
+  std::array<BookMove, BOOK_MAX_MOVES> moves;
+  int count = 0;
+  std::uint32_t totalWeight = 0;
+};
+
+// The position's key in the Polyglot format.
+std::uint64_t polyglotKey(const Position& pos);
+// Opens path as the book, closing the one before; an empty name or
+// "<empty>" only closes it. False (no book, the reason in book.error) when
+// the file cannot be read or is no book.
+bool openBook(Book& book, const char* path);
+void closeBook(Book& book);
+// The legal moves of the position that the book gives a weight above 0.
+// False (and the book closed, the reason in book.error) when the file fails.
+bool findBookMoves(Book& book, Position& pos, BookMoves& out);
+// Restarts the generator of picks from a seed.
+void seedBook(Book& book, std::uint64_t seed);
+// One of the moves (their index), at random in proportion to the weights;
+// the moves must have a weight.
+int pickBookMove(Book& book, const BookMoves& moves);
+// The book's options (OwnBook, Book File and the hidden Book Seed) on the
+// text after "setoption name"; false for any other option.
+bool setBookOption(Engine& e, const char* text);
+// Answers a "go" from the book when it is on and holds a legal move for the
+// position: prints the book line and "bestmove"; false when a search must
+// answer.
+bool answerFromBook(Engine& e);

@@ -171,6 +171,7 @@ void handleGo(Engine& e, const char* args) {
   if (mate && s.mateLimit <= 0) s.mateLimit = 1;
   const char* moveTime = goValue(g, "movetime");
   readSearchMoves(e, goValue(g, "searchmoves"));
+  if (answerFromBook(e)) return;
 
   // A depth, node or mate limit without our clock is analysis: only that
   // limit (or "stop") ends it. A fixed move time replaces the clock budget.
