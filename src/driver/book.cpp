@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "diag/diag.h"
 #include "driver/driver.h"
@@ -158,13 +159,17 @@ bool openBook(Book& book, const char* path) {
   book.path[length] = 0;
   if (length == 0 || std::strcmp(book.path.data(), EMPTY_OPTION) == 0) return true;
 
+  // Only a plain file: a folder cannot be read, and a FIFO or a terminal
+  // would block the reads below. A missing or forbidden file is left to
+  // fopen, which says why.
+  std::error_code unknown;
+  const std::filesystem::file_type type = std::filesystem::status(book.path.data(), unknown).type();
+  if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found &&
+      type != std::filesystem::file_type::none)
+    return fail(book, "not a plain file");
   book.file = std::fopen(book.path.data(), "rb");
   if (book.file == nullptr) return fail(book, "cannot open", errno);
   errno = 0;
-  // A first read before the size: a folder opens but cannot be read.
-  unsigned char first[1];
-  if (std::fread(first, 1, 1, book.file) != 1 && std::ferror(book.file))
-    return fail(book, "cannot read", errno);
   if (std::fseek(book.file, 0, SEEK_END) != 0) return fail(book, "cannot read", errno);
   const long size = std::ftell(book.file);
   if (size < 0) return fail(book, "cannot read", errno);

@@ -217,7 +217,7 @@ TEST(Book, BadFilesLeaveNoBook) {
     const char* reason;
   } cases[] = {
       {"missing", "", "cannot open: "},
-      {"folder", "", "cannot read: "},
+      {"folder", "", "not a plain file"},
       {"empty", "", "the file is empty"},
       {"short", e2e4.substr(0, 15), "truncated: 15 bytes is no whole number of 16-byte entries"},
       {"long", e2e4 + e2e4.substr(0, 3), "truncated: 19 bytes is no whole number of 16-byte entries"},
