@@ -48,6 +48,7 @@ void printUciIdentification() {
   std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_THREADS);
   std::printf("option name MultiPV type spin default 1 min 1 max %d\n", MAX_ROOT_MOVES);
   std::printf("option name Clear Hash type button\n");
+  std::printf("option name UCI_Chess960 type check default false\n");
   std::printf("uciok\n");
 }
 
@@ -102,6 +103,18 @@ void setOption(Engine& e, const char* text) {
       for (auto& h : e.search.helpers) clearLearning(h->thread);
       return;
     }
+  }
+  // Chess960 castling fields and notation, from the next set-up on.
+  if (optionNamed(p, "uci_chess960")) {
+    const char* q = p + 12;
+    while (isBlank(*q)) ++q;
+    if (optionNamed(q, "value")) {
+      q += 5;
+      while (isBlank(*q)) ++q;
+      if (optionNamed(q, "true")) e.pos.chess960 = true;
+      if (optionNamed(q, "false")) e.pos.chess960 = false;
+    }
+    return;
   }
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.

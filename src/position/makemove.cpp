@@ -6,41 +6,38 @@
 
 namespace {
 
-struct CastleRook {
-  int from;
-  int to;
-  int code;
-};
+// A list index that is no square, where the king's link waits while the
+// rook moves: in Chess960 each may land on the other's square.
+constexpr int CASTLE_PARKING = 0x08;
+static_assert(!isSquare(CASTLE_PARKING));
 
-// The rook of a castling move, found from the king's target square.
-inline CastleRook castleRook(int kingTarget) {
-  switch (kingTarget) {
-    case SQ_G1: return {SQ_H1, SQ_F1, pieceCode(WHITE, ROOK)};
-    case SQ_C1: return {SQ_A1, SQ_D1, pieceCode(WHITE, ROOK)};
-    case SQ_G8: return {SQ_H8, SQ_F8, pieceCode(BLACK, ROOK)};
-    default: return {SQ_A8, SQ_D8, pieceCode(BLACK, ROOK)};
-  }
+// King and rook of a castling move go to their targets; the key gains them.
+inline void castle(Position& pos, int king, int kingFrom, const CastleRoute& r, std::uint64_t& key) {
+  Board& board = pos.board;
+  PieceLists& lists = pos.lists;
+  const int rook = pieceCode(colourOf(king), ROOK);
+  transferLink(lists, kingFrom, CASTLE_PARKING);
+  if (r.rookFrom != r.rookTo) transferLink(lists, r.rookFrom, r.rookTo);
+  transferLink(lists, CASTLE_PARKING, r.kingTo);
+  board[kingFrom] = EMPTY;
+  board[r.rookFrom] = EMPTY;
+  board[r.kingTo] = static_cast<std::uint8_t>(king);
+  board[r.rookTo] = static_cast<std::uint8_t>(rook);
+  key ^= PieceKey[king][r.kingTo] ^ PieceKey[rook][r.rookFrom] ^ PieceKey[rook][r.rookTo];
 }
 
-// Rights kept when a move leaves a square (king or rook homes) ...
-constexpr std::array<std::uint8_t, 128> KeepFrom = [] {
-  std::array<std::uint8_t, 128> t{};
-  t.fill(15);
-  t[SQ_E1] = 15 & ~(CASTLE_WK | CASTLE_WQ);
-  t[SQ_E8] = 15 & ~(CASTLE_BK | CASTLE_BQ);
-  t[SQ_A1] = 15 & ~CASTLE_WQ;
-  t[SQ_H1] = 15 & ~CASTLE_WK;
-  t[SQ_A8] = 15 & ~CASTLE_BQ;
-  t[SQ_H8] = 15 & ~CASTLE_BK;
-  return t;
-}();
-// ... and when a move lands on one (capturing a rook at home).
-constexpr std::array<std::uint8_t, 128> KeepTo = [] {
-  std::array<std::uint8_t, 128> t = KeepFrom;
-  t[SQ_E1] = 15;
-  t[SQ_E8] = 15;
-  return t;
-}();
+// The same backwards.
+inline void uncastle(Position& pos, int king, int kingFrom, const CastleRoute& r) {
+  Board& board = pos.board;
+  PieceLists& lists = pos.lists;
+  transferLink(lists, r.kingTo, CASTLE_PARKING);
+  if (r.rookFrom != r.rookTo) transferLink(lists, r.rookTo, r.rookFrom);
+  transferLink(lists, CASTLE_PARKING, kingFrom);
+  board[r.kingTo] = EMPTY;
+  board[r.rookTo] = EMPTY;
+  board[r.rookFrom] = static_cast<std::uint8_t>(pieceCode(colourOf(king), ROOK));
+  board[kingFrom] = static_cast<std::uint8_t>(king);
+}
 
 #ifdef TARNIC_CHECKS
 // Checked builds stop at the first make or unmake that breaks the position,
@@ -97,29 +94,25 @@ void makeMove(Position& pos, Move m) {
     material -= PieceValue[rec.captured];
   }
 
-  // The moving piece, promoted or not.
-  int newPiece = piece;
-  if (m & MOVE_PROMO_ANY) {
-    newPiece = pieceCode(mover, promotionKind(m));
-    board[t] = static_cast<std::uint8_t>(newPiece);
-    removeFromList(lists, o);
-    insertAtHead(lists, t, LIST_HEAD + newPiece);
-    material += PieceValue[newPiece] - PieceValue[PAWN];
-  } else {
-    board[t] = static_cast<std::uint8_t>(piece);
-    transferLink(lists, o, t);
-  }
-  board[o] = EMPTY;
-  key ^= PieceKey[newPiece][t];
-  if (kindOf(piece) == PAWN) pos.pawns[mover] ^= squareBit(o) | (newPiece == piece ? squareBit(t) : 0);
-
-  // The castling rook.
+  // King and rook of a castling, or the moving piece, promoted or not.
   if (m & MOVE_CASTLE) {
-    const CastleRook r = castleRook(t);
-    board[r.from] = EMPTY;
-    board[r.to] = static_cast<std::uint8_t>(r.code);
-    transferLink(lists, r.from, r.to);
-    key ^= PieceKey[r.code][r.from] ^ PieceKey[r.code][r.to];
+    rec.captured = EMPTY;  // the target may hold the own rook
+    castle(pos, piece, o, pos.castle[castleRightIndex(mover, o, t)], key);
+  } else {
+    int newPiece = piece;
+    if (m & MOVE_PROMO_ANY) {
+      newPiece = pieceCode(mover, promotionKind(m));
+      board[t] = static_cast<std::uint8_t>(newPiece);
+      removeFromList(lists, o);
+      insertAtHead(lists, t, LIST_HEAD + newPiece);
+      material += PieceValue[newPiece] - PieceValue[PAWN];
+    } else {
+      board[t] = static_cast<std::uint8_t>(piece);
+      transferLink(lists, o, t);
+    }
+    board[o] = EMPTY;
+    key ^= PieceKey[newPiece][t];
+    if (kindOf(piece) == PAWN) pos.pawns[mover] ^= squareBit(o) | (newPiece == piece ? squareBit(t) : 0);
   }
 
   // Every double step leaves an en-passant square.
@@ -130,7 +123,7 @@ void makeMove(Position& pos, Move m) {
 
   // Castling rights lost by leaving or taking a home square.
   if (pos.castleRights) {
-    pos.castleRights &= KeepFrom[o] & KeepTo[t];
+    pos.castleRights &= pos.castleKeep[o] & pos.castleKeep[t];
     if (pos.castleRights != rec.savedCastleRights)
       key ^= CastleKey[rec.savedCastleRights] ^ CastleKey[pos.castleRights];
   }
@@ -163,6 +156,15 @@ void unmakeMove(Position& pos, Move m) {
   pos.material = rec.savedMaterial;
   pos.pawns = rec.savedPawns;
 
+  if (m & MOVE_CASTLE) {
+    const int king = pieceCode(pos.side, KING);
+    uncastle(pos, king, o, pos.castle[castleRightIndex(pos.side, o, t)]);
+#ifdef TARNIC_CHECKS
+    checkConsistency(pos);
+#endif
+    return;
+  }
+
   int piece = board[t];
   board[t] = EMPTY;
   if (m & MOVE_PROMO_ANY) {
@@ -184,13 +186,6 @@ void unmakeMove(Position& pos, Move m) {
       board[t] = static_cast<std::uint8_t>(rec.captured);
       insertAtHead(lists, t, LIST_HEAD + rec.captured);
     }
-  }
-
-  if (m & MOVE_CASTLE) {
-    const CastleRook r = castleRook(t);
-    board[r.to] = EMPTY;
-    board[r.from] = static_cast<std::uint8_t>(r.code);
-    transferLink(lists, r.to, r.from);
   }
 #ifdef TARNIC_CHECKS
   checkConsistency(pos);
