@@ -11,23 +11,47 @@ namespace {
 constexpr int CASTLE_PARKING = 0x08;
 static_assert(!isSquare(CASTLE_PARKING));
 
-// King and rook of a castling move go to their targets; the key gains them.
-inline void castle(Position& pos, int king, int kingFrom, const CastleRoute& r, std::uint64_t& key) {
+// A castling move, made whole: it captures nothing and moves no pawn, and
+// its target may hold the own rook, so it keeps off the common path.
+[[gnu::noinline]] void makeCastling(Position& pos, Move m) {
+  const int o = moveOrigin(m);
+  const int mover = pos.side;
+  const CastleRoute& r = pos.castle[castleRightIndex(mover, o, moveTarget(m))];
   Board& board = pos.board;
   PieceLists& lists = pos.lists;
-  const int rook = pieceCode(colourOf(king), ROOK);
-  transferLink(lists, kingFrom, CASTLE_PARKING);
+  const int king = pieceCode(mover, KING);
+  const int rook = pieceCode(mover, ROOK);
+  UndoRecord& rec = pos.undo[pos.searchPly];
+  rec.savedCastleRights = pos.castleRights;
+  rec.savedFifty = pos.fifty;
+  rec.savedKey = pos.key;
+  rec.savedEp = pos.epSquare;
+  rec.savedMaterial = pos.material;
+  rec.savedPawns = pos.pawns;
+  rec.captured = EMPTY;
+  pos.epSquare = EP_NONE;
+  ++pos.searchPly;
+  ++pos.fifty;
+
+  transferLink(lists, o, CASTLE_PARKING);
   if (r.rookFrom != r.rookTo) transferLink(lists, r.rookFrom, r.rookTo);
   transferLink(lists, CASTLE_PARKING, r.kingTo);
-  board[kingFrom] = EMPTY;
+  board[o] = EMPTY;
   board[r.rookFrom] = EMPTY;
   board[r.kingTo] = static_cast<std::uint8_t>(king);
   board[r.rookTo] = static_cast<std::uint8_t>(rook);
-  key ^= PieceKey[king][r.kingTo] ^ PieceKey[rook][r.rookFrom] ^ PieceKey[rook][r.rookTo];
+
+  pos.castleRights &= pos.castleKeep[o];
+  pos.key ^= SideKey ^ PieceKey[king][o] ^ PieceKey[king][r.kingTo] ^ PieceKey[rook][r.rookFrom] ^
+             PieceKey[rook][r.rookTo] ^ CastleKey[rec.savedCastleRights] ^ CastleKey[pos.castleRights];
+  ++pos.gamePly;
+  pos.side = mover ^ 1;
+  pos.xside = mover;
+  pos.history[pos.gamePly] = {m, pos.key};
 }
 
-// The same backwards.
-inline void uncastle(Position& pos, int king, int kingFrom, const CastleRoute& r) {
+// The board and lists of a castling backwards.
+[[gnu::noinline]] void unmakeCastling(Position& pos, int king, int kingFrom, const CastleRoute& r) {
   Board& board = pos.board;
   PieceLists& lists = pos.lists;
   transferLink(lists, r.kingTo, CASTLE_PARKING);
@@ -52,6 +76,13 @@ void checkConsistency(const Position& pos) {
 }  // namespace
 
 void makeMove(Position& pos, Move m) {
+  if (m & MOVE_CASTLE) {
+    makeCastling(pos, m);
+#ifdef TARNIC_CHECKS
+    checkConsistency(pos);
+#endif
+    return;
+  }
   const int p = pos.searchPly;
   const int o = moveOrigin(m);
   const int t = moveTarget(m);
@@ -94,26 +125,21 @@ void makeMove(Position& pos, Move m) {
     material -= PieceValue[rec.captured];
   }
 
-  // King and rook of a castling, or the moving piece, promoted or not.
-  if (m & MOVE_CASTLE) {
-    rec.captured = EMPTY;  // the target may hold the own rook
-    castle(pos, piece, o, pos.castle[castleRightIndex(mover, o, t)], key);
+  // The moving piece, promoted or not.
+  int newPiece = piece;
+  if (m & MOVE_PROMO_ANY) {
+    newPiece = pieceCode(mover, promotionKind(m));
+    board[t] = static_cast<std::uint8_t>(newPiece);
+    removeFromList(lists, o);
+    insertAtHead(lists, t, LIST_HEAD + newPiece);
+    material += PieceValue[newPiece] - PieceValue[PAWN];
   } else {
-    int newPiece = piece;
-    if (m & MOVE_PROMO_ANY) {
-      newPiece = pieceCode(mover, promotionKind(m));
-      board[t] = static_cast<std::uint8_t>(newPiece);
-      removeFromList(lists, o);
-      insertAtHead(lists, t, LIST_HEAD + newPiece);
-      material += PieceValue[newPiece] - PieceValue[PAWN];
-    } else {
-      board[t] = static_cast<std::uint8_t>(piece);
-      transferLink(lists, o, t);
-    }
-    board[o] = EMPTY;
-    key ^= PieceKey[newPiece][t];
-    if (kindOf(piece) == PAWN) pos.pawns[mover] ^= squareBit(o) | (newPiece == piece ? squareBit(t) : 0);
+    board[t] = static_cast<std::uint8_t>(piece);
+    transferLink(lists, o, t);
   }
+  board[o] = EMPTY;
+  key ^= PieceKey[newPiece][t];
+  if (kindOf(piece) == PAWN) pos.pawns[mover] ^= squareBit(o) | (newPiece == piece ? squareBit(t) : 0);
 
   // Every double step leaves an en-passant square.
   if (piece == pieceCode(WHITE, PAWN) && t == o + 32)
@@ -158,7 +184,7 @@ void unmakeMove(Position& pos, Move m) {
 
   if (m & MOVE_CASTLE) {
     const int king = pieceCode(pos.side, KING);
-    uncastle(pos, king, o, pos.castle[castleRightIndex(pos.side, o, t)]);
+    unmakeCastling(pos, king, o, pos.castle[castleRightIndex(pos.side, o, t)]);
 #ifdef TARNIC_CHECKS
     checkConsistency(pos);
 #endif
