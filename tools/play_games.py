@@ -16,6 +16,7 @@ Example:
   tools/play_games.py --games 200 --opponent-engine /tmp/tarnic-old --random-plies 6
   tools/play_games.py --games 20 --opponent glaurung --start-position --tarnic-option OwnBook=true \
       --tarnic-option "Book File=/usr/share/games/gnuchess/book.bin"
+  tools/play_games.py --games 100 --chess960 --time 5 --inc 0.05
 """
 
 import argparse
@@ -26,6 +27,8 @@ import select
 import subprocess
 import sys
 import time
+
+from chess960_perft import random_start, start_fen
 
 STOCKFISH = "/usr/games/stockfish"
 OPPONENTS = {
@@ -107,18 +110,19 @@ class Engine:
 class Referee:
     """Asks the reference engine about positions."""
 
-    def __init__(self):
+    def __init__(self, chess960=False):
         self.engine = Engine("referee", [STOCKFISH])
-        self.engine.start([("Threads", "1")])
+        self.engine.start([("Threads", "1")] + ([("UCI_Chess960", "true")] if chess960 else []))
+        self.start = "position startpos"
 
     def legal_moves(self, moves):
-        self.engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+        self.engine.send(self.start + " moves " + " ".join(moves) if moves else self.start)
         self.engine.send("go perft 1")
         lines = self.engine.wait_for("Nodes searched", 10)
         return {line.split(":")[0] for line in lines if ":" in line and not line.startswith("Nodes")}
 
     def describe(self, moves):
-        self.engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+        self.engine.send(self.start + " moves " + " ".join(moves) if moves else self.start)
         self.engine.send("d")
         lines = self.engine.wait_for("Checkers:", 10)
         fen = next(line[5:] for line in lines if line.startswith("Fen: "))
@@ -136,8 +140,11 @@ def bare_material(fen):
 
 
 def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log, ponder=False,
-              tarnic_options=()):
+              tarnic_options=(), fen=None):
     """Returns (result, reason, moves, tarnic_fault).
+
+    With fen, a Chess960 game from that start: both engines and the referee
+    get UCI_Chess960, the positions go as "position fen".
 
     With ponder, Tarnic thinks on the opponent's time as GUIs make it do:
     after "bestmove X ponder Y" it gets the position with X and Y and
@@ -153,16 +160,20 @@ def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, l
     seen = {}
     state = {"ponder": None}  # the move Tarnic ponders on, while it does
 
+    start = f"position fen {fen}" if fen else "position startpos"
+    chess960 = [("UCI_Chess960", "true")] if fen else []
+    referee.start = start
+
     def position(line_moves):
-        return "position startpos moves " + " ".join(line_moves) if line_moves else "position startpos"
+        return start + " moves " + " ".join(line_moves) if line_moves else start
 
     def go_line(prefix="go"):
         wtime, btime = int(clocks[0] * 1000), int(clocks[1] * 1000)
         return f"{prefix} wtime {wtime} btime {btime} winc {int(inc * 1000)} binc {int(inc * 1000)}"
 
     def game():
-        tarnic.start([("Hash", "16"), ("Ponder", "true" if ponder else "false")] + list(tarnic_options))
-        other.start(options)
+        tarnic.start([("Hash", "16"), ("Ponder", "true" if ponder else "false")] + chess960 + list(tarnic_options))
+        other.start(options + chess960)
         tarnic.send("ucinewgame")
         other.send("ucinewgame")
         while True:
@@ -265,8 +276,10 @@ def to_san(fen, move, legal):
     board = board_of(fen)
     frm, to, promo = move[:2], move[2:4], move[4:]
     piece = board[frm].upper()
-    if piece == "K" and abs(ord(frm[0]) - ord(to[0])) == 2:
+    if piece == "K" and abs(ord(frm[0]) - ord(to[0])) == 2 and board.get(to, "").upper() != "R":
         return "O-O" if to[0] == "g" else "O-O-O"
+    if piece == "K" and board.get(to, " ").isupper() == board[frm].isupper() and board.get(to, "").upper() == "R":
+        return "O-O" if to[0] > frm[0] else "O-O-O"  # Chess960: the king takes its own rook
     capture = to in board or (piece == "P" and frm[0] != to[0])
     if piece == "P":
         return (frm[0] + "x" if capture else "") + to + ("=" + promo.upper() if promo else "")
@@ -294,9 +307,10 @@ def san_moves(referee, moves):
     return sans
 
 
-def pgn(game_no, white, black, result, reason, moves, time_control):
+def pgn(game_no, white, black, result, reason, moves, time_control, fen=None):
     header = (f'[Event "Tarnic test games"]\n[Site "?"]\n[Date "{time.strftime("%Y.%m.%d")}"]\n[Round "{game_no}"]\n'
               f'[White "{white}"]\n[Black "{black}"]\n[Result "{result}"]\n[TimeControl "{time_control}"]\n'
+              + (f'[Variant "Chess960"]\n[SetUp "1"]\n[FEN "{fen}"]\n' if fen else "") +
               f'[Termination "{reason}"]\n\n')
     body = []
     for i, move in enumerate(moves):
@@ -362,6 +376,8 @@ def main():
                         help="start every game from the initial position (no opening list)")
     parser.add_argument("--tarnic-option", action="append", default=[], metavar="NAME=VALUE",
                         help="a UCI option for Tarnic, such as OwnBook=true; may be repeated")
+    parser.add_argument("--chess960", action="store_true",
+                        help="each pair of games from a pseudo-random Chess960 start position")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
     tarnic_options = []
@@ -385,7 +401,7 @@ def main():
         print("games skipped")
         return SKIPPED
 
-    referee = Referee()
+    referee = Referee(args.chess960)
     score = {"win": 0, "draw": 0, "loss": 0}
     faults = []
     out = open(args.pgn, "w") if args.pgn else None
@@ -395,14 +411,19 @@ def main():
             # Each opening is played with both colours against each opponent.
             tarnic_white = (game // len(opponents)) % 2 == 0
             pair = game // (2 * len(opponents))
+            fen = start_fen(random_start(random.Random(pair))) if args.chess960 else None
+            referee.start = f"position fen {fen}" if fen else "position startpos"
             if args.start_position:
                 opening = ""
             elif args.random_plies:
                 opening = random_opening(referee, pair, args.random_plies)
+            elif fen:
+                opening = ""
             else:
                 opening = OPENINGS[pair % len(OPENINGS)]
             result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
-                                                     args.inc, referee, args.verbose, args.ponder, tarnic_options)
+                                                     args.inc, referee, args.verbose, args.ponder, tarnic_options,
+                                                     fen)
             white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
             if result == "1/2-1/2":
                 score["draw"] += 1
@@ -415,7 +436,7 @@ def main():
             print(f"game {game + 1}: {white} - {black} {result} ({reason}, {len(moves)} plies)", flush=True)
             if out:
                 out.write(pgn(game + 1, white, black, result, reason, san_moves(referee, moves),
-                              f"{args.time:g}+{args.inc:g}"))
+                              f"{args.time:g}+{args.inc:g}", fen))
                 out.flush()
     finally:
         referee.close()

@@ -12,7 +12,7 @@ namespace {
 constexpr std::array<char, 16> PieceLetters = {' ', 'P', 'N', 'B', 'R', 'Q', 'K', ' ',
                                                ' ', 'p', 'n', 'b', 'r', 'q', 'k', ' '};
 
-void printMove(Move m) { std::printf("%s ", moveToText(m).text); }
+void printMove(const Position& pos, Move m) { std::printf("%s ", moveToText(pos, m).text); }
 
 void dumpBoard(const Position& pos) {
   std::printf("The Board ...\n");
@@ -121,7 +121,7 @@ void handleDebugCommand(Position& pos, SearchThread& s, const char* word, const 
     MoveList list;
     const MoveEntry* end = generateMoves(pos, list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
-      printMove(e->move);
+      printMove(pos, e->move);
       if (givesCheck(pos, e->move)) std::printf("+");
       std::printf("\n");
     }
@@ -132,7 +132,7 @@ void handleDebugCommand(Position& pos, SearchThread& s, const char* word, const 
     const MoveEntry* end = generateEvasions(pos, s.eval.currentAttackMap[pos.xside],
                                             s.eval.currentAttackMap[pos.side], list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
-      printMove(e->move);
+      printMove(pos, e->move);
       std::printf("\n");
     }
   } else if (strEqualNoCase(word, "captures")) {
@@ -142,7 +142,7 @@ void handleDebugCommand(Position& pos, SearchThread& s, const char* word, const 
     const MoveEntry* end = generateCaptures(pos, list.data());
     for (const MoveEntry* e = list.data(); e != end; ++e) {
       const int v = exchangeValue(pos, s.eval, e->move);
-      std::printf(" %s (%d)\n", moveToText(e->move).text, v);
+      std::printf(" %s (%d)\n", moveToText(pos, e->move).text, v);
     }
   } else if (strEqualNoCase(word, "move")) {
     if (playGameMove(pos, rest) == 0) std::printf("illegal move: %s\n", rest);

@@ -67,7 +67,8 @@ Move legalBookMove(Position& pos, std::uint16_t code) {
   if ((code & 0x8000) != 0 || promotion > 4) return 0;
   const int origin = bitSquare((code >> 6) & 63);
   int target = bitSquare(code & 63);
-  if (pos.board[origin] == pieceCode(pos.side, KING) && fileOf(origin) == 4 &&
+  // Chess960 reads castling as the king taking its rook, as the book has it.
+  if (!pos.chess960 && pos.board[origin] == pieceCode(pos.side, KING) && fileOf(origin) == 4 &&
       rankOf(target) == rankOf(origin)) {
     if (fileOf(target) == 7) target = origin + 2;
     if (fileOf(target) == 0) target = origin - 2;
@@ -307,12 +308,12 @@ bool answerFromBook(Engine& e) {
   unmakeMove(pos, chosen.move);
 
   std::array<char, 96> line{};
-  std::snprintf(line.data(), line.size(), "book move %s weight %u of %u", moveToText(chosen.move).text,
+  std::snprintf(line.data(), line.size(), "book move %s weight %u of %u", moveToText(pos, chosen.move).text,
                 static_cast<unsigned>(chosen.weight), static_cast<unsigned>(moves.totalWeight));
   printBookLine(e, line.data());
   if (reply != 0)
-    std::printf("bestmove %s ponder %s\n", moveToText(chosen.move).text, moveToText(reply).text);
+    std::printf("bestmove %s ponder %s\n", moveToText(pos, chosen.move).text, moveToText(pos, reply).text);
   else
-    std::printf("bestmove %s \n", moveToText(chosen.move).text);
+    std::printf("bestmove %s \n", moveToText(pos, chosen.move).text);
   return true;
 }

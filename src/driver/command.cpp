@@ -50,6 +50,7 @@ void printUciIdentification() {
   std::printf("option name Clear Hash type button\n");
   std::printf("option name OwnBook type check default false\n");
   std::printf("option name Book File type string default <empty>\n");
+  std::printf("option name UCI_Chess960 type check default false\n");
   std::printf("uciok\n");
 }
 
@@ -104,6 +105,18 @@ void setOption(Engine& e, const char* text) {
       for (auto& h : e.search.helpers) clearLearning(h->thread);
       return;
     }
+  }
+  // Chess960 castling fields and notation, from the next set-up on.
+  if (optionNamed(p, "uci_chess960")) {
+    const char* q = p + 12;
+    while (isBlank(*q)) ++q;
+    if (optionNamed(q, "value")) {
+      q += 5;
+      while (isBlank(*q)) ++q;
+      if (optionNamed(q, "true")) e.pos.chess960 = true;
+      if (optionNamed(q, "false")) e.pos.chess960 = false;
+    }
+    return;
   }
   // Pondering is the interface's choice (it sends "go ponder" or not); the
   // advertised option is accepted so that interfaces may set it.

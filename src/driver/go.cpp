@@ -196,10 +196,10 @@ void handleGo(Engine& e, const char* args) {
   }
 
   const Move best = e.thread.pvTable[0][0];
-  std::printf("bestmove %s ", moveToText(best).text);
+  std::printf("bestmove %s ", moveToText(pos, best).text);
   const Move reply = ponderMove(pos, e.thread, best);
   if (reply != 0)
-    std::printf("ponder %s\n", moveToText(reply).text);
+    std::printf("ponder %s\n", moveToText(pos, reply).text);
   else
     std::printf("\n");
   // The helpers finish unwinding after the answer, before the next command.

@@ -41,7 +41,7 @@ void writeLine(void* context, const SearchLine& line) {
     if (shown > CONSOLE_PV_MOVES) shown = CONSOLE_PV_MOVES;
   }
   for (int i = 0; i < shown; ++i)
-    out += std::snprintf(out, stop - out, "%s ", moveToText(line.moves[i]).text);
+    out += std::snprintf(out, stop - out, "%s ", moveToText(*line.root, line.moves[i]).text);
   std::printf("%s\n", text.data());
 }
 

@@ -45,7 +45,8 @@ bool givesCheck(const Position& pos, Move m) {
 bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck) {
   const int mover = pos.xside;
   const int king = kingSquare(pos, mover);
-  if (wasInCheck || (m & MOVE_EN_PASSANT) || king == moveTarget(m)) return kingInCheck(pos, mover);
+  if (wasInCheck || (m & (MOVE_EN_PASSANT | MOVE_CASTLE)) || king == moveTarget(m))
+    return kingInCheck(pos, mover);
   const Relation r = SquareRelation[king][moveOrigin(m)];
   if (!(r.flags & REL_LINE)) return false;
   int s = king + r.step;
@@ -67,6 +68,18 @@ bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck, const Attack
     if (!wasInCheck) return false;
   }
   return moverLeftInCheck(pos, m, wasInCheck);
+}
+
+bool castleLeavesKingAttacked(const Position& pos, Move m) {
+  const CastleRoute& r = pos.castle[castleRightIndex(pos.side, moveOrigin(m), moveTarget(m))];
+  const int king = moveOrigin(m);
+  const int rook = pieceCode(pos.xside, ROOK), queen = pieceCode(pos.xside, QUEEN);
+  for (const int step : {-1, 1}) {
+    int s = r.kingTo + step;
+    while (s != r.rookTo && (pos.board[s] == EMPTY || s == king || s == r.rookFrom)) s += step;
+    if (s != r.rookTo && (pos.board[s] == rook || pos.board[s] == queen)) return true;
+  }
+  return false;
 }
 
 void findPins(const Position& pos, PinSteps& pins) {

@@ -1,4 +1,6 @@
 // Pseudo-legal moves and the capture set.
+#include <algorithm>
+
 #include "movegen/emit.h"
 #include "movegen/movegen.h"
 
@@ -32,6 +34,32 @@ void addCastling(const Position& pos, MoveEntry*& out) {
   if ((rights & (CASTLE_WQ << shift)) && board[king - 3] == EMPTY && board[king - 2] == EMPTY &&
       board[king - 1] == EMPTY && !isAttacked(pos, king, opponent) && !isAttacked(pos, king - 1, opponent))
     add(out, king, king - 2, MOVE_CASTLE);
+}
+
+// Castling wherever king and rooks start (Chess960), king side first. The
+// squares both pieces cross or land on must be empty but for the two, and
+// the king's squares from its own to its target not attacked. The rook may
+// shield the king's target from a piece behind it: the legality test after
+// the move rejects that.
+void addCastling960(const Position& pos, MoveEntry*& out) {
+  const Board& board = pos.board;
+  const int king = kingSquare(pos, pos.side);
+  for (int index = 2 * pos.side; index < 2 * pos.side + 2; ++index) {
+    if (!(pos.castleRights & (1 << index))) continue;
+    const CastleRoute& r = pos.castle[index];
+    const int low = std::min(
+        {king, static_cast<int>(r.kingTo), static_cast<int>(r.rookFrom), static_cast<int>(r.rookTo)});
+    const int high = std::max(
+        {king, static_cast<int>(r.kingTo), static_cast<int>(r.rookFrom), static_cast<int>(r.rookTo)});
+    bool free = true;
+    for (int s = low; s <= high && free; ++s) free = s == king || s == r.rookFrom || board[s] == EMPTY;
+    const int step = r.kingTo >= king ? 1 : -1;
+    for (int s = king; free; s += step) {
+      free = !isAttacked(pos, s, pos.xside);
+      if (s == r.kingTo) break;
+    }
+    if (free) add(out, king, r.target, MOVE_CASTLE);
+  }
 }
 
 // One ray of a slider; a constant step folds into the addressing.
@@ -76,10 +104,14 @@ MoveEntry* generateMoves(const Position& pos, MoveEntry* out) {
 
   const int king = kingSquare(pos, side);
   for (int i = 0; i < 8; ++i) addStep(board, out, king, king + KingDirections[i], opponent);
-  if (side == WHITE)
-    addCastling<WHITE>(pos, out);
-  else
-    addCastling<BLACK>(pos, out);
+  if (pos.castleRights & ((CASTLE_WK | CASTLE_WQ) << (2 * side))) {
+    if (pos.castle960)
+      addCastling960(pos, out);
+    else if (side == WHITE)
+      addCastling<WHITE>(pos, out);
+    else
+      addCastling<BLACK>(pos, out);
+  }
 
   addPawnMoves<PawnMoves::All>(pos, out, nullptr);
 

@@ -90,6 +90,10 @@ bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck);
 // king move onto a square it marks is illegal, and out of check one onto a
 // square it leaves clear is legal, with no attack test.
 bool moverLeftInCheck(const Position& pos, Move m, bool wasInCheck, const AttackWord* attacksBefore);
+// Before a castling move that the generator produced: true when the king's
+// target is attacked once king and rook stand on their targets. Only a line
+// along the back rank can change, where the rook uncovers a rook or queen.
+bool castleLeavesKingAttacked(const Position& pos, Move m);
 // Before the move, for a side not in check and a move that is neither a king
 // move nor en passant: true when the moving piece is pinned and leaves its line.
 bool movesPinnedPiece(const Position& pos, Move m);

@@ -24,8 +24,13 @@ Move textToMove(const Position& pos, const char* text) {
   }
   MoveList list;
   const MoveEntry* end = generateMoves(pos, list.data());
-  for (const MoveEntry* e = list.data(); e != end; ++e)
-    if ((e->move & MOVE_IDENTITY_MASK) == key) return e->move;
+  for (const MoveEntry* e = list.data(); e != end; ++e) {
+    // A castling is named by its text, which need not be its target.
+    const Move named = (e->move & MOVE_CASTLE)
+                           ? makeMoveValue(moveOrigin(e->move), castleTextTarget(pos, e->move), 0)
+                           : e->move & MOVE_IDENTITY_MASK;
+    if (named == key) return e->move;
+  }
   return 0;
 }
 

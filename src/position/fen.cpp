@@ -67,6 +67,76 @@ void dropImpossibleRights(Position& pos) {
   if (board[SQ_E8] != BK || board[SQ_A8] != BR) pos.castleRights &= ~CASTLE_BQ;
 }
 
+// The file of colour's king on its back rank, or -1.
+int backRankKingFile(const Position& pos, int colour) {
+  const int back = colour == WHITE ? 0 : 0x70;
+  for (int f = 0; f < 8; ++f)
+    if (pos.board[back + f] == pieceCode(colour, KING)) return f;
+  return -1;
+}
+
+// The Chess960 castling field: "-", or up to four rights, each K/Q (k/q)
+// for the outermost rook on that side of the king or a rook's file letter,
+// upper case for WHITE. False when a right names no rook of its colour on
+// the back rank beside a king there, or names a right twice.
+bool readChess960Castling(Position& pos, const char*& p) {
+  constexpr int MAX_RIGHTS = 4;
+  int count = 0;
+  for (; *p && *p != ' '; ++p) {
+    const char c = *p;
+    if (c == '-') continue;
+    if (++count > MAX_RIGHTS) return false;
+    const int colour = (c >= 'A' && c <= 'Z') ? WHITE : BLACK;
+    const char letter = colour == WHITE ? static_cast<char>(c - 'A' + 'a') : c;
+    const int back = colour == WHITE ? 0 : 0x70;
+    const int rook = pieceCode(colour, ROOK);
+    const int kingFile = backRankKingFile(pos, colour);
+    if (kingFile < 0) return false;
+    int rookFile = -1;
+    if (letter == 'k') {
+      for (int f = 7; f > kingFile && rookFile < 0; --f)
+        if (pos.board[back + f] == rook) rookFile = f;
+    } else if (letter == 'q') {
+      for (int f = 0; f < kingFile && rookFile < 0; ++f)
+        if (pos.board[back + f] == rook) rookFile = f;
+    } else if (letter >= 'a' && letter <= 'h' && letter - 'a' != kingFile &&
+               pos.board[back + letter - 'a'] == rook) {
+      rookFile = letter - 'a';
+    }
+    if (rookFile < 0) return false;
+    const int right = 1 << castleRightIndex(colour, back + kingFile, back + rookFile);
+    if (pos.castleRights & right) return false;
+    pos.castleRights |= right;
+    pos.castle[castleRightIndex(colour, back + kingFile, back + rookFile)].rookFrom =
+        static_cast<std::int8_t>(back + rookFile);
+  }
+  return true;
+}
+
+// The routes of the rights held and the squares that clear them; the
+// rook of a right read in the standard form stands in its corner.
+void setCastleRoutes(Position& pos) {
+  pos.castleKeep.fill(15);
+  pos.castle960 = false;
+  for (int index = 0; index < 4; ++index) {
+    const int right = 1 << index;
+    if (!(pos.castleRights & right)) continue;
+    const int colour = index >> 1;
+    const bool kingSide = (index & 1) == 0;
+    const int back = colour == WHITE ? 0 : 0x70;
+    const int king = kingSquare(pos, colour);
+    CastleRoute& r = pos.castle[index];
+    if (!pos.chess960) r.rookFrom = static_cast<std::int8_t>(back + (kingSide ? 7 : 0));
+    r.kingTo = static_cast<std::int8_t>(back + (kingSide ? 6 : 2));
+    r.rookTo = static_cast<std::int8_t>(back + (kingSide ? 5 : 3));
+    const bool standard = king == back + 4 && r.rookFrom == back + (kingSide ? 7 : 0);
+    r.target = standard ? r.kingTo : r.rookFrom;
+    pos.castle960 = pos.castle960 || !standard;
+    pos.castleKeep[king] &= static_cast<std::uint8_t>(~((CASTLE_WK | CASTLE_WQ) << (2 * colour)));
+    pos.castleKeep[r.rookFrom] &= static_cast<std::uint8_t>(~right);
+  }
+}
+
 // An en-passant square must lie behind an enemy pawn that can just have
 // made its double step; anything else would let make remove a missing pawn.
 int checkedEpSquare(const Position& pos, char fileChar, char rankChar) {
@@ -86,12 +156,15 @@ struct SetupState {
   PieceLists lists;
   std::uint64_t key;
   std::array<std::uint64_t, 2> pawns;
+  std::array<CastleRoute, 4> castle;
+  std::array<std::uint8_t, 128> castleKeep;
+  bool castle960;
   std::int32_t castleRights, side, xside, epSquare, fifty, gamePly, material;
 };
 
 SetupState saveSetupState(const Position& p) {
-  return {p.board, p.lists,    p.key,   p.pawns,   p.castleRights, p.side,
-          p.xside, p.epSquare, p.fifty, p.gamePly, p.material};
+  return {p.board,        p.lists, p.key,   p.pawns,    p.castle, p.castleKeep, p.castle960,
+          p.castleRights, p.side,  p.xside, p.epSquare, p.fifty,  p.gamePly,    p.material};
 }
 
 void restoreSetupState(Position& p, const SetupState& s) {
@@ -99,6 +172,9 @@ void restoreSetupState(Position& p, const SetupState& s) {
   p.lists = s.lists;
   p.key = s.key;
   p.pawns = s.pawns;
+  p.castle = s.castle;
+  p.castleKeep = s.castleKeep;
+  p.castle960 = s.castle960;
   p.castleRights = s.castleRights;
   p.side = s.side;
   p.xside = s.xside;
@@ -117,6 +193,9 @@ void resetPosition(Position& pos) {
   pos.lists.links.fill(ListLink{0, 0});
   for (int code = 0; code < 16; ++code) pos.lists[LIST_HEAD + code].next = LIST_END;
   pos.castleRights = 0;
+  pos.castle = {};
+  pos.castleKeep.fill(15);
+  pos.castle960 = false;
   pos.side = WHITE;
   pos.xside = BLACK;
   pos.epSquare = EP_NONE;
@@ -168,7 +247,8 @@ bool setupFen(Position& pos, const char* text) {
     pos.castleRights = 0;
     ++p;
     if (*p) ++p;
-    for (int i = 0; i < 4 && *p && *p != ' '; ++i, ++p) {
+    if (pos.chess960) ok = readChess960Castling(pos, p);
+    for (int i = 0; i < 4 && !pos.chess960 && *p && *p != ' '; ++i, ++p) {
       switch (*p) {
         case '-': pos.castleRights = 0; break;
         case 'K': pos.castleRights |= CASTLE_WK; break;
@@ -181,14 +261,15 @@ bool setupFen(Position& pos, const char* text) {
     if (*p) ++p;
     if (*p && *p != '-' && p[1]) pos.epSquare = checkedEpSquare(pos, p[0], p[1]);
 
-    ok = listLength(pos, pieceCode(WHITE, KING)) == 1 && listLength(pos, pieceCode(BLACK, KING)) == 1 &&
+    ok = ok && listLength(pos, pieceCode(WHITE, KING)) == 1 && listLength(pos, pieceCode(BLACK, KING)) == 1 &&
          !kingInCheck(pos, pos.xside);
   }
   if (!ok) {
     restoreSetupState(pos, saved);
     return false;
   }
-  dropImpossibleRights(pos);
+  if (!pos.chess960) dropImpossibleRights(pos);
+  setCastleRoutes(pos);
   pos.key = computeKey(pos);
   pos.pawns = computePawns(pos);
   pos.material = boardMaterial(pos);

@@ -6,41 +6,62 @@
 
 namespace {
 
-struct CastleRook {
-  int from;
-  int to;
-  int code;
-};
+// A list index that is no square, where the king's link waits while the
+// rook moves: in Chess960 each may land on the other's square.
+constexpr int CASTLE_PARKING = 0x08;
+static_assert(!isSquare(CASTLE_PARKING));
 
-// The rook of a castling move, found from the king's target square.
-inline CastleRook castleRook(int kingTarget) {
-  switch (kingTarget) {
-    case SQ_G1: return {SQ_H1, SQ_F1, pieceCode(WHITE, ROOK)};
-    case SQ_C1: return {SQ_A1, SQ_D1, pieceCode(WHITE, ROOK)};
-    case SQ_G8: return {SQ_H8, SQ_F8, pieceCode(BLACK, ROOK)};
-    default: return {SQ_A8, SQ_D8, pieceCode(BLACK, ROOK)};
-  }
+// A castling move, made whole: it captures nothing and moves no pawn, and
+// its target may hold the own rook, so it keeps off the common path.
+[[gnu::noinline]] void makeCastling(Position& pos, Move m) {
+  const int o = moveOrigin(m);
+  const int mover = pos.side;
+  const CastleRoute& r = pos.castle[castleRightIndex(mover, o, moveTarget(m))];
+  Board& board = pos.board;
+  PieceLists& lists = pos.lists;
+  const int king = pieceCode(mover, KING);
+  const int rook = pieceCode(mover, ROOK);
+  UndoRecord& rec = pos.undo[pos.searchPly];
+  rec.savedCastleRights = pos.castleRights;
+  rec.savedFifty = pos.fifty;
+  rec.savedKey = pos.key;
+  rec.savedEp = pos.epSquare;
+  rec.savedMaterial = pos.material;
+  rec.savedPawns = pos.pawns;
+  rec.captured = EMPTY;
+  pos.epSquare = EP_NONE;
+  ++pos.searchPly;
+  ++pos.fifty;
+
+  transferLink(lists, o, CASTLE_PARKING);
+  if (r.rookFrom != r.rookTo) transferLink(lists, r.rookFrom, r.rookTo);
+  transferLink(lists, CASTLE_PARKING, r.kingTo);
+  board[o] = EMPTY;
+  board[r.rookFrom] = EMPTY;
+  board[r.kingTo] = static_cast<std::uint8_t>(king);
+  board[r.rookTo] = static_cast<std::uint8_t>(rook);
+
+  pos.castleRights &= pos.castleKeep[o];
+  pos.key ^= SideKey ^ PieceKey[king][o] ^ PieceKey[king][r.kingTo] ^ PieceKey[rook][r.rookFrom] ^
+             PieceKey[rook][r.rookTo] ^ CastleKey[rec.savedCastleRights] ^ CastleKey[pos.castleRights];
+  ++pos.gamePly;
+  pos.side = mover ^ 1;
+  pos.xside = mover;
+  pos.history[pos.gamePly] = {m, pos.key};
 }
 
-// Rights kept when a move leaves a square (king or rook homes) ...
-constexpr std::array<std::uint8_t, 128> KeepFrom = [] {
-  std::array<std::uint8_t, 128> t{};
-  t.fill(15);
-  t[SQ_E1] = 15 & ~(CASTLE_WK | CASTLE_WQ);
-  t[SQ_E8] = 15 & ~(CASTLE_BK | CASTLE_BQ);
-  t[SQ_A1] = 15 & ~CASTLE_WQ;
-  t[SQ_H1] = 15 & ~CASTLE_WK;
-  t[SQ_A8] = 15 & ~CASTLE_BQ;
-  t[SQ_H8] = 15 & ~CASTLE_BK;
-  return t;
-}();
-// ... and when a move lands on one (capturing a rook at home).
-constexpr std::array<std::uint8_t, 128> KeepTo = [] {
-  std::array<std::uint8_t, 128> t = KeepFrom;
-  t[SQ_E1] = 15;
-  t[SQ_E8] = 15;
-  return t;
-}();
+// The board and lists of a castling backwards.
+[[gnu::noinline]] void unmakeCastling(Position& pos, int king, int kingFrom, const CastleRoute& r) {
+  Board& board = pos.board;
+  PieceLists& lists = pos.lists;
+  transferLink(lists, r.kingTo, CASTLE_PARKING);
+  if (r.rookFrom != r.rookTo) transferLink(lists, r.rookTo, r.rookFrom);
+  transferLink(lists, CASTLE_PARKING, kingFrom);
+  board[r.kingTo] = EMPTY;
+  board[r.rookTo] = EMPTY;
+  board[r.rookFrom] = static_cast<std::uint8_t>(pieceCode(colourOf(king), ROOK));
+  board[kingFrom] = static_cast<std::uint8_t>(king);
+}
 
 #ifdef TARNIC_CHECKS
 // Checked builds stop at the first make or unmake that breaks the position,
@@ -55,6 +76,13 @@ void checkConsistency(const Position& pos) {
 }  // namespace
 
 void makeMove(Position& pos, Move m) {
+  if (m & MOVE_CASTLE) {
+    makeCastling(pos, m);
+#ifdef TARNIC_CHECKS
+    checkConsistency(pos);
+#endif
+    return;
+  }
   const int p = pos.searchPly;
   const int o = moveOrigin(m);
   const int t = moveTarget(m);
@@ -113,15 +141,6 @@ void makeMove(Position& pos, Move m) {
   key ^= PieceKey[newPiece][t];
   if (kindOf(piece) == PAWN) pos.pawns[mover] ^= squareBit(o) | (newPiece == piece ? squareBit(t) : 0);
 
-  // The castling rook.
-  if (m & MOVE_CASTLE) {
-    const CastleRook r = castleRook(t);
-    board[r.from] = EMPTY;
-    board[r.to] = static_cast<std::uint8_t>(r.code);
-    transferLink(lists, r.from, r.to);
-    key ^= PieceKey[r.code][r.from] ^ PieceKey[r.code][r.to];
-  }
-
   // Every double step leaves an en-passant square.
   if (piece == pieceCode(WHITE, PAWN) && t == o + 32)
     pos.epSquare = o + 16;
@@ -130,7 +149,7 @@ void makeMove(Position& pos, Move m) {
 
   // Castling rights lost by leaving or taking a home square.
   if (pos.castleRights) {
-    pos.castleRights &= KeepFrom[o] & KeepTo[t];
+    pos.castleRights &= pos.castleKeep[o] & pos.castleKeep[t];
     if (pos.castleRights != rec.savedCastleRights)
       key ^= CastleKey[rec.savedCastleRights] ^ CastleKey[pos.castleRights];
   }
@@ -163,6 +182,15 @@ void unmakeMove(Position& pos, Move m) {
   pos.material = rec.savedMaterial;
   pos.pawns = rec.savedPawns;
 
+  if (m & MOVE_CASTLE) {
+    const int king = pieceCode(pos.side, KING);
+    unmakeCastling(pos, king, o, pos.castle[castleRightIndex(pos.side, o, t)]);
+#ifdef TARNIC_CHECKS
+    checkConsistency(pos);
+#endif
+    return;
+  }
+
   int piece = board[t];
   board[t] = EMPTY;
   if (m & MOVE_PROMO_ANY) {
@@ -184,13 +212,6 @@ void unmakeMove(Position& pos, Move m) {
       board[t] = static_cast<std::uint8_t>(rec.captured);
       insertAtHead(lists, t, LIST_HEAD + rec.captured);
     }
-  }
-
-  if (m & MOVE_CASTLE) {
-    const CastleRook r = castleRook(t);
-    board[r.to] = EMPTY;
-    board[r.from] = static_cast<std::uint8_t>(r.code);
-    transferLink(lists, r.to, r.from);
   }
 #ifdef TARNIC_CHECKS
   checkConsistency(pos);

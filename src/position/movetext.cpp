@@ -17,3 +17,16 @@ MoveText moveToText(Move m) {
   out.text[5] = '\0';
   return out;
 }
+
+int castleTextTarget(const Position& pos, Move m) {
+  // Also for moves further down a line: the colour comes from the back rank.
+  const int o = moveOrigin(m);
+  const int colour = rankOf(o) == 0 ? WHITE : BLACK;
+  const CastleRoute& r = pos.castle[castleRightIndex(colour, o, moveTarget(m))];
+  return pos.chess960 ? r.rookFrom : r.kingTo;
+}
+
+MoveText moveToText(const Position& pos, Move m) {
+  if (!(m & MOVE_CASTLE)) return moveToText(m);
+  return moveToText(makeMoveValue(moveOrigin(m), castleTextTarget(pos, m), 0));
+}

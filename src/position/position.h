@@ -61,6 +61,11 @@ constexpr int CASTLE_WQ = 2;
 constexpr int CASTLE_BK = 4;
 constexpr int CASTLE_BQ = 8;
 
+// A castling right's bit index: CASTLE_WK is bit 0, CASTLE_WQ 1, CASTLE_BK 2,
+// CASTLE_BQ 3; a castling move names its right by colour and direction, the
+// king side being the one its target lies towards from its origin.
+constexpr int castleRightIndex(int colour, int origin, int target) { return 2 * colour + (target < origin); }
+
 constexpr int EP_NONE = 0xC0;  // itself no square, and no step from a square reaches it
 
 // ---------------------------------------------------------------------------
@@ -196,6 +201,19 @@ struct GameRecord {
   bool operator==(const GameRecord&) const = default;
 };
 
+// Where a castling right's pieces stand and go, fixed at set-up. A castling
+// move runs from the king's square to `target`: the king's own target where
+// king and rook start on their standard squares (so a standard game keeps
+// its moves), else the rook's square (the king takes its own rook), since in
+// Chess960 a castling king may move one step, or not at all.
+struct CastleRoute {
+  std::int8_t kingTo;
+  std::int8_t rookFrom;
+  std::int8_t rookTo;
+  std::int8_t target;
+  bool operator==(const CastleRoute&) const = default;
+};
+
 struct Position {
   Board board;
   PieceLists lists;
@@ -210,6 +228,17 @@ struct Position {
   // Pawn squares by colour, one bit per square (rank * 8 + file): the exact
   // key of the pawn table, kept by make and unmake.
   std::array<std::uint64_t, 2> pawns;
+  // Castling routes by right index, and per square the rights a move keeps
+  // when it leaves or lands on it (king and rook homes clear theirs).
+  std::array<CastleRoute, 4> castle;
+  std::array<std::uint8_t, 128> castleKeep;
+  // Some right starts off the standard squares: castling takes the general path.
+  bool castle960 = false;
+  // UCI_Chess960: castling fields in Chess960 form (KQkq for the outermost
+  // rook, or rook files) and castling written as king takes own rook. A
+  // setting of the engine kept here, since set-up and move text both read
+  // it; set-up leaves it alone.
+  bool chess960 = false;
   // Moves made since the current root (a search's, or the console's base):
   // the undo record the next move fills. Set-up leaves it alone; the
   // console can take back a move only while its record is still below it.
@@ -409,3 +438,9 @@ struct MoveText {
   char text[6];
 };
 MoveText moveToText(Move m);
+// The same in the position's notation: castling as the king's move to its
+// target, or with chess960 as the king taking its own rook.
+MoveText moveToText(const Position& pos, Move m);
+// The square a castling move's text names (the position's own castling
+// moves and those of lines played from it).
+int castleTextTarget(const Position& pos, Move m);

@@ -400,8 +400,8 @@ void reportLine(const Position& pos, SearchThread& s, int score, int multipv) {
   const SearchState& shared = s.shared;
   if (s.id != 0 || shared.abandoned || shared.report.line == nullptr) return;
   buildShownLine(pos, s, s.iterationDepth);
-  const SearchLine line{multipv,       s.iterationDepth,   score,        elapsedMs(shared),
-                        totalNodes(s), s.shownLine.data(), s.shownLength};
+  const SearchLine line{multipv,       s.iterationDepth,   score,         elapsedMs(shared),
+                        totalNodes(s), s.shownLine.data(), s.shownLength, &pos};
   shared.report.line(shared.report.context, line);
 }
 

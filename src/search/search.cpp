@@ -43,9 +43,14 @@ inline bool pushesToSixthOrSeventh(const Position& pos, Move m) {
 
 // Before a move, out of check: whether it leaves the mover's king
 // attacked. A king move (castling too) onto a square the opponent's map
-// marks does; any other only when a pinned piece leaves its line.
+// marks does; any other only when a pinned piece leaves its line. A
+// Chess960 castling may not name the king's target; its path is safe, as
+// the generator tested, unless the rook uncovers the target.
 inline bool leavesKingAttacked(const Position& pos, Move m, const AttackWord* enemyAttacks) {
-  if (moveOrigin(m) == kingSquare(pos, pos.side)) return enemyAttacks[moveTarget(m)] != 0;
+  if (moveOrigin(m) == kingSquare(pos, pos.side)) {
+    if ((m & MOVE_CASTLE) && pos.castle960) return castleLeavesKingAttacked(pos, m);
+    return enemyAttacks[moveTarget(m)] != 0;
+  }
   return movesPinnedPiece(pos, m);
 }
 

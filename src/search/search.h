@@ -158,6 +158,7 @@ struct SearchLine {
   std::int64_t nodes;     // all threads
   const Move* moves;
   std::int32_t length;
+  const Position* root;  // where the line starts: its castling notation
 };
 
 // Extension statistics of the current search.

@@ -20,7 +20,8 @@ TEST(Protocol, ScriptedSessions) {
       "option name MultiPV type spin default 1 min 1 max 256\n"
       "option name Clear Hash type button\n"
       "option name OwnBook type check default false\n"
-      "option name Book File type string default <empty>\nuciok\n";
+      "option name Book File type string default <empty>\n"
+      "option name UCI_Chess960 type check default false\nuciok\n";
   const ScriptCase cases[] = {
       {"banner only, end of input", "", "", 1},
       {"uci", "uci\nquit\n", uciBlock + "Bye\n", 0},
