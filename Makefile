@@ -1,5 +1,8 @@
 # Set-up commands: `make run` starts the engine, `make test` runs every test.
 JOBS ?= 2
+# The instruction set: auto (the best this compiler and processor share, up to
+# x86-64-v3), x86-64 (portable), x86-64-v2, x86-64-v3 or native.
+ARCH ?= auto
 
 .PHONY: run release windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format
 
@@ -8,7 +11,7 @@ run: release
 
 # The engine alone: needs nothing but cmake and a C++ compiler.
 release:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_ARCH=$(ARCH)
 	cmake --build build -j$(JOBS) --target tarnic
 
 # The same engine compiled with the counts of a training run (fixed-depth
@@ -30,7 +33,8 @@ profile-build:
 
 # Windows, cross-compiled with MinGW-w64 (the POSIX thread model, which has
 # std::thread): build-windows/tarnic.exe for x86-64 and tarnic32.exe for
-# i686, statically linked.
+# i686, statically linked, and tarnic-avx2.exe for processors with AVX2
+# (x86-64-v3).
 windows:
 	cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows \
 	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix
@@ -39,9 +43,13 @@ windows:
 	  -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix
 	cmake --build build-windows32 -j$(JOBS) --target tarnic
 	cp build-windows32/tarnic.exe build-windows/tarnic32.exe
+	cmake -S . -B build-windows-v3 -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows \
+	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix -DTARNIC_ARCH=x86-64-v3
+	cmake --build build-windows-v3 -j$(JOBS) --target tarnic
+	cp build-windows-v3/tarnic.exe build-windows/tarnic-avx2.exe
 
 release-tests:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_TESTS=ON
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_TESTS=ON -DTARNIC_ARCH=$(ARCH)
 	cmake --build build -j$(JOBS)
 
 asan:
