@@ -4,7 +4,7 @@ JOBS ?= 2
 # x86-64-v3), x86-64 (portable), x86-64-v2, x86-64-v3 or native.
 ARCH ?= auto
 
-.PHONY: run release windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format
+.PHONY: run release flavours windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format
 
 run: release
 	./build/tarnic
@@ -56,9 +56,14 @@ asan:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_SANITIZE=ON -DTARNIC_TESTS=ON
 	cmake --build build-asan -j$(JOBS)
 
+# The other build flavours this processor runs, each against the signature.
+flavours: release-tests
+	python3 tools/flavours.py --jobs $(JOBS)
+
 # The games run last and alone.
 test-release: release-tests
 	cd build && ctest --output-on-failure -j$(JOBS) -LE games
+	python3 tools/flavours.py --jobs $(JOBS)
 	cd build && ctest --output-on-failure -L games
 
 # The sanitizer pass leaves out the deepest tree walks and the games (names ending in Slow).
@@ -96,4 +101,4 @@ format:
 	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-pgo build-pgo-train
+	rm -rf build build-asan build-tsan build-fuzz build-pgo build-pgo-train build-flavour-* build-windows-v3
