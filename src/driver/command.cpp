@@ -60,14 +60,12 @@ int tableWorkers(const Engine& e) { return static_cast<int>(e.search.helpers.siz
 bool allocateHashTable(Engine& e, int megabytes) {
   const std::int64_t oldMegabytes = e.search.hashTable.hashEntryCount / ENTRIES_PER_MB;
   switch (resizeHashTable(e.search.hashTable, megabytes, tableWorkers(e))) {
-    case HashResize::Resized:
-      return true;
+    case HashResize::Resized: return true;
     case HashResize::KeptOldSize:
       std::printf("info string Hash %d MB could not be allocated; keeping %lld MB\n", megabytes,
                   static_cast<long long>(oldMegabytes));
       return true;
-    case HashResize::NoTable:
-      break;
+    case HashResize::NoTable: break;
   }
   std::printf("ERROR: Couldn't allocate memory for hash table\n");
   e.session.exitStatus = 1;

@@ -1,6 +1,7 @@
 // The transposition table: one flat array, one entry per index.
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -42,10 +43,14 @@ void zeroEntries(HashEntry* entries, std::int64_t count, int workers) {
 
 // A block for count entries from the table's source, or false.
 bool takeBlock(HashTable& table, std::int64_t count) {
+  // A 32-bit build cannot address the largest sizes at all.
+  if (static_cast<std::uint64_t>(count) > std::numeric_limits<std::size_t>::max() / sizeof(HashEntry))
+    return false;
   const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(HashEntry);
   auto* block = static_cast<HashEntry*>(table.memory.allocate(bytes));
   if (block == nullptr) return false;
-  table.entries = std::unique_ptr<HashEntry[], BlockDeleter>(block, BlockDeleter{table.memory.release, bytes});
+  table.entries =
+      std::unique_ptr<HashEntry[], BlockDeleter>(block, BlockDeleter{table.memory.release, bytes});
   table.hashEntryCount = count;
   table.indexMask = (count & (count - 1)) == 0 ? static_cast<std::uint64_t>(count - 1) : 0;
   return true;

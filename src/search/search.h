@@ -80,7 +80,7 @@ struct BlockDeleter {
 struct HashTable {
   BlockSource memory = {allocateHeapBlock, releaseHeapBlock};
   std::unique_ptr<HashEntry[], BlockDeleter> entries;  // the one large block of the engine
-  std::int64_t hashEntryCount = 0;  // above 2^31 from 32 GB on
+  std::int64_t hashEntryCount = 0;                     // above 2^31 from 32 GB on
   // hashEntryCount - 1 when it is a power of two (the sizes in whole
   // megabytes that are), so that the index is a mask; else 0 and a division.
   std::uint64_t indexMask = 0;
@@ -97,7 +97,8 @@ enum class HashResize { Resized, KeptOldSize, NoTable };
 HashResize resizeHashTable(HashTable& table, int megabytes, int workers = 1);
 // The index of a key's entry.
 inline std::uint64_t hashIndexOf(const HashTable& table, std::uint64_t key) {
-  return table.indexMask != 0 ? key & table.indexMask : key % static_cast<std::uint64_t>(table.hashEntryCount);
+  return table.indexMask != 0 ? key & table.indexMask
+                              : key % static_cast<std::uint64_t>(table.hashEntryCount);
 }
 // The entry of a key.
 inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {

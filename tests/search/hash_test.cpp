@@ -225,9 +225,9 @@ TEST(HashResize, IndexOfTablesBeyondTwoToThe31Entries) {
     std::uint64_t index;
   };
   const Case cases[] = {
-      {65536, 0xFEDCBA9876543210ULL, 0x76543210ULL},      // 2^32 entries: the low 32 bits
-      {32768, 0xFFFFFFFFFFFFFFFFULL, 0x7FFFFFFFULL},      // 2^31 entries
-      {49152, 0x0000000300000005ULL, 5},                   // 48 GB, 3 * 2^30 entries: a remainder
+      {65536, 0xFEDCBA9876543210ULL, 0x76543210ULL},  // 2^32 entries: the low 32 bits
+      {32768, 0xFFFFFFFFFFFFFFFFULL, 0x7FFFFFFFULL},  // 2^31 entries
+      {49152, 0x0000000300000005ULL, 5},              // 48 GB, 3 * 2^30 entries: a remainder
       {49152, 0xFFFFFFFFFFFFFFFFULL, 0x3FFFFFFFULL},
   };
   for (const Case& c : cases) {
