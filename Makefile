@@ -1,7 +1,7 @@
 # Set-up commands: `make run` starts the engine, `make test` runs every test.
 JOBS ?= 2
-# The instruction set: auto (the best this compiler and processor share, up to
-# x86-64-v3), x86-64 (portable), x86-64-v2, x86-64-v3 or native.
+# The instruction set: auto (x86-64-v2 where this compiler and processor have
+# it, else x86-64), x86-64 (portable), x86-64-v2, x86-64-v3 or native.
 ARCH ?= auto
 
 .PHONY: run release flavours windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format

@@ -20,7 +20,7 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # What the processor must have for each level, as the macros the compiler
-# defines for -march=native (the same lists as CMakeLists.txt).
+# defines for -march=native (the v2 list is the one CMakeLists.txt checks for ARCH=auto).
 V2 = ["__POPCNT__", "__SSE4_2__", "__SSSE3__", "__SSE4_1__"]
 V3 = V2 + ["__AVX2__", "__BMI__", "__BMI2__", "__LZCNT__", "__FMA__", "__F16C__", "__MOVBE__"]
 FLAVOURS = [("x86-64", []), ("x86-64-v2", V2), ("x86-64-v3", V3), ("native", [])]
