@@ -1,14 +1,17 @@
 # Set-up commands: `make run` starts the engine, `make test` runs every test.
 JOBS ?= 2
+# The instruction set: auto (x86-64-v2 where this compiler and processor have
+# it, else x86-64), x86-64 (portable), x86-64-v2, x86-64-v3 or native.
+ARCH ?= auto
 
-.PHONY: run release windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format
+.PHONY: run release flavours windows test-windows profile-build release-tests asan tsan fuzz-build fuzz test test-release test-asan test-tsan test-fuzz clean format
 
 run: release
 	./build/tarnic
 
 # The engine alone: needs nothing but cmake and a C++ compiler.
 release:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_ARCH=$(ARCH)
 	cmake --build build -j$(JOBS) --target tarnic
 
 # The same engine compiled with the counts of a training run (fixed-depth
@@ -30,7 +33,8 @@ profile-build:
 
 # Windows, cross-compiled with MinGW-w64 (the POSIX thread model, which has
 # std::thread): build-windows/tarnic.exe for x86-64 and tarnic32.exe for
-# i686, statically linked.
+# i686, statically linked, and tarnic-avx2.exe for processors with AVX2
+# (x86-64-v3).
 windows:
 	cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows \
 	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix
@@ -39,18 +43,27 @@ windows:
 	  -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix
 	cmake --build build-windows32 -j$(JOBS) --target tarnic
 	cp build-windows32/tarnic.exe build-windows/tarnic32.exe
+	cmake -S . -B build-windows-v3 -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows \
+	  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix -DTARNIC_ARCH=x86-64-v3
+	cmake --build build-windows-v3 -j$(JOBS) --target tarnic
+	cp build-windows-v3/tarnic.exe build-windows/tarnic-avx2.exe
 
 release-tests:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_TESTS=ON
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARNIC_TESTS=ON -DTARNIC_ARCH=$(ARCH)
 	cmake --build build -j$(JOBS)
 
 asan:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIC_SANITIZE=ON -DTARNIC_TESTS=ON
 	cmake --build build-asan -j$(JOBS)
 
+# The other build flavours this processor runs, each against the signature.
+flavours: release-tests
+	python3 tools/flavours.py --jobs $(JOBS)
+
 # The games run last and alone.
 test-release: release-tests
 	cd build && ctest --output-on-failure -j$(JOBS) -LE games
+	python3 tools/flavours.py --jobs $(JOBS)
 	cd build && ctest --output-on-failure -L games
 
 # The sanitizer pass leaves out the deepest tree walks and the games (names ending in Slow).
@@ -88,4 +101,4 @@ format:
 	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-pgo build-pgo-train
+	rm -rf build build-asan build-tsan build-fuzz build-pgo build-pgo-train build-flavour-* build-windows-v3

@@ -54,9 +54,22 @@ void printUciIdentification() {
   std::printf("uciok\n");
 }
 
-// A table of the given size, or the error and the end of the session.
+// The search threads of the Threads setting zero the table together.
+int tableWorkers(const Engine& e) { return static_cast<int>(e.search.helpers.size()) + 1; }
+
+// A table of the given size; where the memory cannot be had, the old size
+// with a message, and only when not even that is left, the error and the
+// end of the session.
 bool allocateHashTable(Engine& e, int megabytes) {
-  if (resizeHashTable(e.search.hashTable, megabytes)) return true;
+  const std::int64_t oldMegabytes = e.search.hashTable.hashEntryCount / ENTRIES_PER_MB;
+  switch (resizeHashTable(e.search.hashTable, megabytes, tableWorkers(e))) {
+    case HashResize::Resized: return true;
+    case HashResize::KeptOldSize:
+      std::printf("info string Hash %d MB could not be allocated; keeping %lld MB\n", megabytes,
+                  static_cast<long long>(oldMegabytes));
+      return true;
+    case HashResize::NoTable: break;
+  }
   std::printf("ERROR: Couldn't allocate memory for hash table\n");
   e.session.exitStatus = 1;
   return false;
@@ -100,7 +113,7 @@ void setOption(Engine& e, const char* text) {
     const char* q = p + 5;
     while (isBlank(*q)) ++q;
     if (optionNamed(q, "hash")) {
-      clearHashTable(e.search.hashTable);
+      clearHashTable(e.search.hashTable, tableWorkers(e));
       clearLearning(e.thread);
       for (auto& h : e.search.helpers) clearLearning(h->thread);
       return;
@@ -209,7 +222,7 @@ bool initEngine(Position& pos, SearchThread& t) {
   s.report = standardOutputReport(s);
   resetPosition(pos);
   s.hashTable.memory = {allocateLargeBlock, releaseLargeBlock};
-  if (!resizeHashTable(s.hashTable, DEFAULT_HASH_MB)) return false;
+  if (resizeHashTable(s.hashTable, DEFAULT_HASH_MB) != HashResize::Resized) return false;
   buildSeeTable();
   setupFen(pos, START_FEN);
   return true;

@@ -22,7 +22,7 @@ constexpr int COMMAND_CAPACITY = 132;  // at most 131 characters of a command wo
 // The Hash option: its range, and the default it advertises (a fresh engine
 // has a table of DEFAULT_HASH_MB all the same).
 constexpr int HASH_MIN_MB = 4;
-constexpr int HASH_MAX_MB = 128;
+constexpr int HASH_MAX_MB = 65536;
 constexpr int HASH_ADVERTISED_MB = 8;
 
 // Lines of standard input, read by a thread of its own and taken by the

@@ -52,6 +52,8 @@ std::size_t largePages(std::size_t bytes) { return (bytes + LARGE_PAGE - 1) & ~(
 // page longer so that it starts on a large-page boundary, and the system is
 // asked (a hint, which it may refuse) to back it with large pages.
 void* allocateLargeBlock(std::size_t bytes) {
+  // The rounding up below must not wrap round.
+  if (bytes > SIZE_MAX - 2 * LARGE_PAGE) return nullptr;
   const std::size_t size = largePages(bytes);
   void* mapped = mmap(nullptr, size + LARGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) return nullptr;

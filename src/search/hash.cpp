@@ -1,31 +1,81 @@
 // The transposition table: one flat array, one entry per index.
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <thread>
+#include <vector>
 
 #include "search/search.h"
 
-// calloc: fresh pages from the system come zeroed, so a large table is not
-// written over once more.
+// calloc: the tests' tables, zeroed.
 void* allocateHeapBlock(std::size_t bytes) { return std::calloc(bytes, 1); }
 void releaseHeapBlock(void* block, std::size_t) { std::free(block); }
 
-bool resizeHashTable(HashTable& table, int megabytes) {
-  if (table.entries != nullptr && table.hashEntryCount == megabytes * ENTRIES_PER_MB) {
-    // The same size: the block is kept and cleared.
-    std::memset(static_cast<void*>(table.entries.get()), 0, sizeof(HashEntry) * table.hashEntryCount);
-    return true;
-  }
-  table.entries.reset();
-  table.hashEntryCount = 0;
-  table.indexMask = 0;
-  const std::int64_t count = megabytes * ENTRIES_PER_MB;
+namespace {
+
+// Below this much a table is zeroed by one thread: starting others costs more.
+constexpr std::size_t ZERO_SLICE_MIN_BYTES = std::size_t{16} << 20;
+
+// Writes zeros over the whole block, each worker a slice of its own. On a
+// fresh block this is also where the system hands over its pages, which
+// costs more than the writing: with the workers together a table of
+// gigabytes is ready in seconds rather than being paid for by the first
+// searches, probe by probe.
+void zeroEntries(HashEntry* entries, std::int64_t count, int workers) {
   const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(HashEntry);
-  table.entries = std::unique_ptr<HashEntry[], BlockDeleter>(
-      static_cast<HashEntry*>(table.memory.allocate(bytes)), BlockDeleter{table.memory.release, bytes});
-  if (table.entries == nullptr) return false;
-  table.hashEntryCount = static_cast<std::int32_t>(count);
-  if ((count & (count - 1)) == 0) table.indexMask = static_cast<std::uint64_t>(count - 1);
+  auto* base = reinterpret_cast<unsigned char*>(entries);
+  std::size_t slices = bytes / ZERO_SLICE_MIN_BYTES;
+  if (slices > static_cast<std::size_t>(workers)) slices = static_cast<std::size_t>(workers);
+  if (slices < 2) {
+    std::memset(base, 0, bytes);
+    return;
+  }
+  const std::size_t slice = bytes / slices;
+  std::vector<std::thread> others;
+  others.reserve(slices - 1);
+  for (std::size_t i = 1; i < slices; ++i) {
+    const std::size_t end = i + 1 == slices ? bytes : (i + 1) * slice;
+    others.emplace_back([=] { std::memset(base + i * slice, 0, end - i * slice); });
+  }
+  std::memset(base, 0, slice);
+  for (std::thread& t : others) t.join();
+}
+
+// A block for count entries from the table's source, or false.
+bool takeBlock(HashTable& table, std::int64_t count) {
+  // A 32-bit build cannot address the largest sizes at all.
+  if (static_cast<std::uint64_t>(count) > std::numeric_limits<std::size_t>::max() / sizeof(HashEntry))
+    return false;
+  const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(HashEntry);
+  auto* block = static_cast<HashEntry*>(table.memory.allocate(bytes));
+  if (block == nullptr) return false;
+  table.entries =
+      std::unique_ptr<HashEntry[], BlockDeleter>(block, BlockDeleter{table.memory.release, bytes});
+  table.hashEntryCount = count;
+  table.indexMask = (count & (count - 1)) == 0 ? static_cast<std::uint64_t>(count - 1) : 0;
   return true;
+}
+
+}  // namespace
+
+HashResize resizeHashTable(HashTable& table, int megabytes, int workers) {
+  const std::int64_t count = megabytes * ENTRIES_PER_MB;
+  const std::int64_t oldCount = table.entries != nullptr ? table.hashEntryCount : 0;
+  HashResize result = HashResize::Resized;
+  if (oldCount == count) {
+    // The same size: the block is kept and cleared.
+  } else if (!takeBlock(table, count)) {
+    // Not both at once: the old one goes first; failing that, its size again.
+    table.entries.reset();
+    table.hashEntryCount = 0;
+    table.indexMask = 0;
+    if (!takeBlock(table, count)) {
+      if (oldCount == 0 || !takeBlock(table, oldCount)) return HashResize::NoTable;
+      result = HashResize::KeptOldSize;
+    }
+  }
+  zeroEntries(table.entries.get(), table.hashEntryCount, workers);
+  return result;
 }
 
 ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, int alpha, int beta) {
@@ -69,15 +119,12 @@ void storeHash(HashTable& table, const Position& pos, int depth, int score, std:
   e.check.store(pos.key ^ d, std::memory_order_relaxed);
 }
 
-void clearHashTable(HashTable& table) {
-  for (std::int32_t i = 0; i < table.hashEntryCount; ++i) {
-    table.entries[i].data.store(0, std::memory_order_relaxed);
-    table.entries[i].check.store(0, std::memory_order_relaxed);
-  }
+void clearHashTable(HashTable& table, int workers) {
+  if (table.entries != nullptr) zeroEntries(table.entries.get(), table.hashEntryCount, workers);
 }
 
 int hashFull(const HashTable& table) {
-  const int n = table.hashEntryCount < 1000 ? table.hashEntryCount : 1000;
+  const int n = table.hashEntryCount < 1000 ? static_cast<int>(table.hashEntryCount) : 1000;
   int used = 0;
   for (int i = 0; i < n; ++i) {
     const HashData d = unpackHash(table.entries[i].data.load(std::memory_order_relaxed));

@@ -80,20 +80,29 @@ struct BlockDeleter {
 struct HashTable {
   BlockSource memory = {allocateHeapBlock, releaseHeapBlock};
   std::unique_ptr<HashEntry[], BlockDeleter> entries;  // the one large block of the engine
-  std::int32_t hashEntryCount = 0;
+  std::int64_t hashEntryCount = 0;                     // above 2^31 from 32 GB on
   // hashEntryCount - 1 when it is a power of two (the sizes in whole
   // megabytes that are), so that the index is a mask; else 0 and a division.
   std::uint64_t indexMask = 0;
   std::uint32_t hashGeneration = 0;  // 6-bit search counter
 };
 
-// Replaces the table by a zeroed one of the given size; false (and no table)
-// when the memory cannot be had.
-bool resizeHashTable(HashTable& table, int megabytes);
+// What a resize gave: the table asked for, a zeroed table of the old size
+// (the new one could not be had), or no table at all.
+enum class HashResize { Resized, KeptOldSize, NoTable };
+// Replaces the table by a zeroed one of the given size, zeroed by workers
+// threads together. The new block is taken while the old one is still held;
+// where that fails, the old one is given back first, and where the new size
+// cannot be had at all, a table of the old size is taken again.
+HashResize resizeHashTable(HashTable& table, int megabytes, int workers = 1);
+// The index of a key's entry.
+inline std::uint64_t hashIndexOf(const HashTable& table, std::uint64_t key) {
+  return table.indexMask != 0 ? key & table.indexMask
+                              : key % static_cast<std::uint64_t>(table.hashEntryCount);
+}
 // The entry of a key.
 inline HashEntry& hashEntryFor(const HashTable& table, std::uint64_t key) {
-  return table.entries[table.indexMask != 0 ? key & table.indexMask
-                                            : key % static_cast<std::uint64_t>(table.hashEntryCount)];
+  return table.entries[hashIndexOf(table, key)];
 }
 // Starts loading the entry of key into the cache, for a probe soon after.
 inline void prefetchHash(const HashTable& table, std::uint64_t key) {
@@ -116,8 +125,8 @@ inline bool readHash(const HashTable& table, std::uint64_t key, HashData& out) {
 // Per mille of the first 1000 entries (or all, if fewer) written in the
 // current generation.
 int hashFull(const HashTable& table);
-// Zeroes every entry (the generation is kept).
-void clearHashTable(HashTable& table);
+// Zeroes every entry (the generation is kept), workers threads together.
+void clearHashTable(HashTable& table, int workers = 1);
 
 // Result of a probe: a score to return at once, or what the node may use.
 struct ProbeResult {

@@ -1,5 +1,8 @@
 // The engine through a pipe: exact replies to scripted input.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
 
 #include "e2e/engine_process.h"
 
@@ -14,7 +17,7 @@ struct ScriptCase {
 
 TEST(Protocol, ScriptedSessions) {
   const std::string uciBlock =
-      "id name Tarnic 0.4 \nid author Olvenhart\noption name Hash type spin default 8 min 4 max 128\n"
+      "id name Tarnic 0.4 \nid author Olvenhart\noption name Hash type spin default 8 min 4 max 65536\n"
       "option name Ponder type check default true\n"
       "option name Threads type spin default 1 min 1 max 256\n"
       "option name MultiPV type spin default 1 min 1 max 256\n"
@@ -30,11 +33,11 @@ TEST(Protocol, ScriptedSessions) {
       {"silent words", "debug on\nucinewgame\nstop\nponderhit\nquit\n", "Bye\n", 0},
       {"hash clamps",
        "setoption name Hash value 1\nsetoption name Hash value 0\nsetoption name Hash value 3\n"
-       "setoption name Hash value 129\nsetoption name Hash value 100000\nsetoption name Hash value 64\n"
+       "setoption name Hash value 129\nsetoption name Hash value 100\nsetoption name Hash value 64\n"
        "setoption name hash value -5\nsetoption name Hash value abc\nsetoption name HASH value 5\nsetoption "
        "name HashX value 6\nquit\n",
-       "setting hash size to 16\nsetting hash size to 4\nsetting hash size to 4\nsetting hash size to 128\n"
-       "setting hash size to 128\nsetting hash size to 64\nsetting hash size to 4\nsetting hash size to 4\n"
+       "setting hash size to 16\nsetting hash size to 4\nsetting hash size to 4\nsetting hash size to 129\n"
+       "setting hash size to 100\nsetting hash size to 64\nsetting hash size to 4\nsetting hash size to 4\n"
        "setting hash size to 5\nBye\n",
        0},
       {"hash without value in place",
@@ -70,6 +73,33 @@ TEST(Protocol, ScriptedSessions) {
     EXPECT_EQ(afterBanner(run.output), c.expected) << c.name;
     EXPECT_EQ(run.status, c.status) << c.name;
   }
+}
+
+// A size the system refuses keeps the table of the old size, with a message,
+// and the session goes on. The engine runs under an address-space limit of
+// 2 GB (inherited from this process), so that no machine hands it 64 GB.
+TEST(Protocol, RefusedHashSizeKeepsTheOldTable) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+#endif
+  const char* command = std::getenv("TARNIC_ENGINE");
+  if (command != nullptr && *command != 0) GTEST_SKIP() << "no address-space limit through " << command;
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = rlim_t{2} << 30;
+  if (old.rlim_cur != RLIM_INFINITY && old.rlim_cur < limited.rlim_cur) limited.rlim_cur = old.rlim_cur;
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+  const EngineRun run = runEngineProcess(
+      "setoption name Hash value 64\nsetoption name Hash value 100000\nisready\nsetoption name Hash value "
+      "65536\nsetoption name Hash value 5\nisready\nquit\n");
+  setrlimit(RLIMIT_AS, &old);
+  EXPECT_EQ(afterBanner(run.output),
+            "setting hash size to 64\nsetting hash size to 65536\n"
+            "info string Hash 65536 MB could not be allocated; keeping 64 MB\nreadyok\n"
+            "setting hash size to 65536\ninfo string Hash 65536 MB could not be allocated; keeping 64 MB\n"
+            "setting hash size to 5\nreadyok\nBye\n");
+  EXPECT_EQ(run.status, 0);
 }
 
 TEST(Protocol, BannerIsExact) {

@@ -1,4 +1,8 @@
 // Transposition table: replacement, probe rules and the entry index.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 #include "search_fixture.h"
 
 namespace {
@@ -137,4 +141,101 @@ TEST_F(HashTest, FiveMegabytesIndexByRemainder) {
   EXPECT_EQ(unpackHash(ss.shared.hashTable.entries[9].data).score, 77);
   resizeHashTable(ss.shared.hashTable, DEFAULT_HASH_MB);
   EXPECT_EQ(ss.shared.hashTable.hashEntryCount, 262144);
+}
+
+namespace {
+
+// A memory source that has `capacity` bytes in all, whatever it has handed
+// out counting against it until given back.
+std::size_t testCapacity = 0;
+std::size_t testInUse = 0;
+void* limitedAllocate(std::size_t bytes) {
+  if (testInUse + bytes > testCapacity) return nullptr;
+  testInUse += bytes;
+  return std::calloc(bytes, 1);
+}
+void limitedRelease(void* block, std::size_t bytes) {
+  testInUse -= bytes;
+  std::free(block);
+}
+
+}  // namespace
+
+// A size that cannot be had keeps a table: the new one beside the old where
+// both fit, the old given back first where only the new fits, the old size
+// again where the new never fits, and no table only when nothing fits. Every
+// table that results is zeroed, whatever the block held, and the zeroing
+// threads together cover it to the last byte.
+TEST(HashResize, RefusedSizesKeepATableZeroed) {
+  constexpr std::size_t MB = std::size_t{1} << 20;
+  struct Case {
+    const char* name;
+    std::size_t capacityMb;
+    int fromMb;
+    int toMb;
+    HashResize result;
+    int finalMb;  // 0: no table
+  };
+  const Case cases[] = {
+      {"both fit", 64, 4, 40, HashResize::Resized, 40},
+      {"only the new fits", 40, 4, 40, HashResize::Resized, 40},
+      {"new never fits", 40, 5, 41, HashResize::KeptOldSize, 5},
+      {"same size is cleared", 8, 5, 5, HashResize::Resized, 5},
+      {"shrink", 8, 6, 4, HashResize::Resized, 4},
+  };
+  for (const Case& c : cases) {
+    for (const int workers : {1, 3}) {
+      testCapacity = 1024 * MB;
+      testInUse = 0;
+      {
+        HashTable table;
+        table.memory = {limitedAllocate, limitedRelease};
+        ASSERT_EQ(resizeHashTable(table, c.fromMb, workers), HashResize::Resized) << c.name;
+        // Every byte written, so that only a real zeroing passes.
+        std::memset(static_cast<void*>(table.entries.get()), 0xA5, table.hashEntryCount * sizeof(HashEntry));
+        testCapacity = c.capacityMb * MB;
+        EXPECT_EQ(resizeHashTable(table, c.toMb, workers), c.result) << c.name << " " << workers;
+        EXPECT_EQ(table.hashEntryCount, c.finalMb * ENTRIES_PER_MB) << c.name;
+        EXPECT_EQ(testInUse, static_cast<std::size_t>(c.finalMb) * MB) << c.name;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(table.entries.get());
+        EXPECT_TRUE(std::all_of(bytes, bytes + c.finalMb * MB, [](unsigned char b) { return b == 0; }))
+            << c.name << " " << workers;
+      }
+      EXPECT_EQ(testInUse, 0u) << c.name;  // the table's block given back with it
+    }
+  }
+  // Nothing fits at all: no table, and nothing held.
+  testCapacity = 1024 * MB;
+  testInUse = 0;
+  HashTable table;
+  table.memory = {limitedAllocate, limitedRelease};
+  ASSERT_EQ(resizeHashTable(table, 8), HashResize::Resized);
+  testCapacity = 4 * MB;
+  EXPECT_EQ(resizeHashTable(table, 16), HashResize::NoTable);
+  EXPECT_EQ(table.entries, nullptr);
+  EXPECT_EQ(testInUse, 0u);
+}
+
+// The largest tables have more than 2^31 entries: the index is the full
+// 64-bit remainder (or mask) of the key, never cut to 32 bits.
+TEST(HashResize, IndexOfTablesBeyondTwoToThe31Entries) {
+  struct Case {
+    std::int64_t megabytes;
+    std::uint64_t key;
+    std::uint64_t index;
+  };
+  const Case cases[] = {
+      {65536, 0xFEDCBA9876543210ULL, 0x76543210ULL},  // 2^32 entries: the low 32 bits
+      {32768, 0xFFFFFFFFFFFFFFFFULL, 0x7FFFFFFFULL},  // 2^31 entries
+      {49152, 0x0000000300000005ULL, 5},              // 48 GB, 3 * 2^30 entries: a remainder
+      {49152, 0xFFFFFFFFFFFFFFFFULL, 0x3FFFFFFFULL},
+  };
+  for (const Case& c : cases) {
+    HashTable table;
+    table.hashEntryCount = c.megabytes * ENTRIES_PER_MB;
+    const std::int64_t n = table.hashEntryCount;
+    table.indexMask = (n & (n - 1)) == 0 ? static_cast<std::uint64_t>(n - 1) : 0;
+    EXPECT_EQ(hashIndexOf(table, c.key), c.index) << c.megabytes << " " << std::hex << c.key;
+    EXPECT_LT(hashIndexOf(table, c.key), static_cast<std::uint64_t>(n));
+  }
 }

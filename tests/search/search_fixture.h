@@ -33,7 +33,7 @@ class SearchTest : public ::testing::Test {
 
   // Forgets everything a previous search learned.
   static void forgetLearning() {
-    ASSERT_TRUE(resizeHashTable(searchState().shared.hashTable, DEFAULT_HASH_MB));
+    ASSERT_EQ(resizeHashTable(searchState().shared.hashTable, DEFAULT_HASH_MB), HashResize::Resized);
     searchState().killers.fill({});
   }
 
