@@ -18,7 +18,9 @@ TEST(Protocol, ScriptedSessions) {
       "option name Ponder type check default true\n"
       "option name Threads type spin default 1 min 1 max 256\n"
       "option name MultiPV type spin default 1 min 1 max 256\n"
-      "option name Clear Hash type button\nuciok\n";
+      "option name Clear Hash type button\n"
+      "option name UCI_LimitStrength type check default false\n"
+      "option name UCI_Elo type spin default 1500 min 600 max 1900\nuciok\n";
   const ScriptCase cases[] = {
       {"banner only, end of input", "", "", 1},
       {"uci", "uci\nquit\n", uciBlock + "Bye\n", 0},
