@@ -113,9 +113,10 @@ void setOption(Engine& e, const char* text) {
   if (optionNamed(p, "skill")) {
     const char* q = p + 5;
     while (isBlank(*q)) ++q;
-    if (optionNamed(q, "seed") && optionValue(q + 4, value))
-      seedSkill(e.search.skill, static_cast<std::uint32_t>(value));
-    return;
+    if (optionNamed(q, "seed")) {
+      if (optionValue(q + 4, value)) seedSkill(e.search.skill, static_cast<std::uint32_t>(value));
+      return;
+    }
   }
   // A fresh start for analysis: the table, the killers and the history.
   if (optionNamed(p, "clear")) {

@@ -42,8 +42,13 @@ TEST(Protocol, ScriptedSessions) {
        "Bye\n", 0},
       {"ponder option accepted, others unsupported",
        "setoption name Ponder value true\nsetoption name ponder value false\nsetoption name PonderX value 1\n"
-       "setoption name  Contempt value 2\nquit\n",
-       "unsupported option: PonderX value 1\nunsupported option: Contempt value 2\nBye\n", 0},
+       "setoption name  Contempt value 2\nsetoption name uci_limitstrength value TRUE\n"
+       "setoption name UCI_Elo value 99999\nsetoption name Skill Seed value 7\nsetoption name Skill Level "
+       "value "
+       "5\nquit\n",
+       "unsupported option: PonderX value 1\nunsupported option: Contempt value 2\n"
+       "unsupported option: Skill Level value 5\nBye\n",
+       0},
       {"end of input inside a line", "isready\nuci", "readyok\n", 1},
       {"blank lines", "\n   \n\t\nisready\n", "readyok\n", 1},
       {"carriage return line ends", "isready\r\nquit\r\n", "readyok\nBye\n", 0},
