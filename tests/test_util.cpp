@@ -156,11 +156,21 @@ bool matchesPattern(const std::string& text, const std::string& pattern) {
   return matchFrom(text.c_str(), pattern.c_str());
 }
 
+std::string withoutSeldepth(const std::string& line) {
+  const std::size_t at = line.find(" seldepth ");
+  if (at == std::string::npos) return line;
+  std::size_t end = at + 10;
+  while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end]))) ++end;
+  return line.substr(0, at) + line.substr(end);
+}
+
 std::string withoutTimes(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
-    // The once-a-second progress lines come as the clock says: left out whole.
-    if ((i == 0 || text[i - 1] == '\n') && text.compare(i, 10, "info time ") == 0) {
+    // The once-a-second progress lines and the current move of a long
+    // search come as the clock says: left out whole.
+    if ((i == 0 || text[i - 1] == '\n') &&
+        (text.compare(i, 10, "info time ") == 0 || text.compare(i, 14, "info currmove ") == 0)) {
       const std::size_t end = text.find('\n', i);
       i = end == std::string::npos ? text.size() : end + 1;
       continue;

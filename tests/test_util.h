@@ -47,7 +47,11 @@ bool sameState(const Position& a, const Position& b, bool sortedLists = false);
 // Whole-text match where '#' stands for one or more digits and '*' for any
 // run of characters (std::regex trips a compiler warning in sanitizer builds).
 bool matchesPattern(const std::string& text, const std::string& pattern);
-// The text with every " time <digits>" and every progress line ("info time ...") removed.
+// The text with every " time <digits>", every progress line ("info time ...")
+// and every current-move line ("info currmove ...") removed.
 std::string withoutTimes(const std::string& text);
+// The line without its " seldepth <digits>", which no fixed-depth result
+// depends on.
+std::string withoutSeldepth(const std::string& line);
 // How often word occurs in text (overlapping occurrences count).
 std::size_t countOf(const std::string& text, const std::string& word);

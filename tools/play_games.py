@@ -17,6 +17,8 @@ Example:
   tools/play_games.py --games 20 --opponent glaurung --start-position --tarnic-option OwnBook=true \
       --tarnic-option "Book File=/usr/share/games/gnuchess/book.bin"
   tools/play_games.py --games 100 --chess960 --time 5 --inc 0.05
+  tools/play_games.py --games 100 --tarnic-option UCI_LimitStrength=true --tarnic-option UCI_Elo=1400 \
+      --opponent-elo 1400 --random-plies 8 --concurrency 2 --pgn level1400.pgn --think-times level1400.times
 """
 
 import argparse
@@ -26,7 +28,9 @@ import random
 import select
 import subprocess
 import sys
+import threading
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 from chess960_perft import random_start, start_fen
 
@@ -140,8 +144,9 @@ def bare_material(fen):
 
 
 def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, log, ponder=False,
-              tarnic_options=(), fen=None):
-    """Returns (result, reason, moves, tarnic_fault).
+              tarnic_options=(), fen=None, thinks=None):
+    """Returns (result, reason, moves, tarnic_fault). Tarnic's think times
+    (seconds, from the go to the answer) are appended to thinks.
 
     With fen, a Chess960 game from that start: both engines and the referee
     get UCI_Chess960, the positions go as "position fen".
@@ -225,6 +230,8 @@ def play_game(tarnic_cmd, opponent, tarnic_white, opening, base, inc, referee, l
                 winner_white = side == 1
                 return ("1-0" if winner_white else "0-1"), f"{engine.name} lost on time", moves, fault
             clocks[side] += inc
+            if tarnic_moves and thinks is not None:
+                thinks.append(used)
             words = lines[-1].split()
             move = words[1] if len(words) > 1 else "(none)"
             if move not in legal:
@@ -307,11 +314,16 @@ def san_moves(referee, moves):
     return sans
 
 
-def pgn(game_no, white, black, result, reason, moves, time_control, fen=None):
+def pgn(game_no, white, black, result, reason, moves, time_control, uci_moves=None, opening_plies=0, fen=None):
     header = (f'[Event "Tarnic test games"]\n[Site "?"]\n[Date "{time.strftime("%Y.%m.%d")}"]\n[Round "{game_no}"]\n'
               f'[White "{white}"]\n[Black "{black}"]\n[Result "{result}"]\n[TimeControl "{time_control}"]\n'
               + (f'[Variant "Chess960"]\n[SetUp "1"]\n[FEN "{fen}"]\n' if fen else "") +
-              f'[Termination "{reason}"]\n\n')
+              f'[Termination "{reason}"]\n')
+    if uci_moves is not None:
+        # For tools that replay the games (tools/move_loss.py): the moves as
+        # the engines sent them, and how many of them the opening set.
+        header += f'[OpeningPlies "{opening_plies}"]\n[UciMoves "{" ".join(uci_moves)}"]\n'
+    header += "\n"
     body = []
     for i, move in enumerate(moves):
         if i % 2 == 0:
@@ -367,15 +379,22 @@ def main():
     parser.add_argument("--opponent", action="append", choices=sorted(OPPONENTS), help="may be repeated")
     parser.add_argument("--opponent-engine", action="append", default=[], metavar="PATH",
                         help="another UCI engine (such as an older Tarnic), by path; may be repeated")
+    parser.add_argument("--opponent-elo", type=int, default=1350,
+                        help="stockfish's UCI_Elo (1350 to 2850; default 1350)")
+    parser.add_argument("--opponent-option", action="append", default=[], metavar="NAME=VALUE",
+                        help="a setoption for stockfish (such as \"Move Overhead=100\"); may be repeated")
+    parser.add_argument("--tarnic-option", action="append", default=[], metavar="NAME=VALUE",
+                        help="a setoption for Tarnic (such as UCI_Elo=1400); may be repeated")
     parser.add_argument("--random-plies", type=int, default=0,
                         help="open each pair of games with this many pseudo-random legal plies")
     parser.add_argument("--pgn", help="write the games to this file")
+    parser.add_argument("--think-times", metavar="FILE",
+                        help="write Tarnic's think time of every move to this file, one line a move")
     parser.add_argument("--first", type=int, default=1, help="number of the first game (for parallel runs)")
+    parser.add_argument("--concurrency", type=int, default=1, help="games played at the same time")
     parser.add_argument("--ponder", action="store_true", help="let Tarnic think on the opponent's time")
     parser.add_argument("--start-position", action="store_true",
                         help="start every game from the initial position (no opening list)")
-    parser.add_argument("--tarnic-option", action="append", default=[], metavar="NAME=VALUE",
-                        help="a UCI option for Tarnic, such as OwnBook=true; may be repeated")
     parser.add_argument("--chess960", action="store_true",
                         help="each pair of games from a pseudo-random Chess960 start position")
     parser.add_argument("--verbose", action="store_true")
@@ -386,6 +405,9 @@ def main():
         if not sep or not name.strip():
             parser.error(f"--tarnic-option wants NAME=VALUE, not {option!r}")
         tarnic_options.append((name.strip(), value))
+    command, options = OPPONENTS["stockfish"]
+    options = [(n, str(args.opponent_elo) if n == "UCI_Elo" else v) for n, v in options]
+    OPPONENTS["stockfish"] = (command, options + [tuple(t.partition("=")[::2]) for t in args.opponent_option])
     opponents = args.opponent or ([] if args.opponent_engine else ["stockfish"])
     for path in args.opponent_engine:
         name = os.path.basename(path)
@@ -401,30 +423,47 @@ def main():
         print("games skipped")
         return SKIPPED
 
-    referee = Referee(args.chess960)
     score = {"win": 0, "draw": 0, "loss": 0}
     faults = []
     out = open(args.pgn, "w") if args.pgn else None
-    try:
-        for game in range(args.first - 1, args.first - 1 + args.games):
-            opponent = opponents[game % len(opponents)]
-            # Each opening is played with both colours against each opponent.
-            tarnic_white = (game // len(opponents)) % 2 == 0
-            pair = game // (2 * len(opponents))
-            fen = start_fen(random_start(random.Random(pair))) if args.chess960 else None
-            referee.start = f"position fen {fen}" if fen else "position startpos"
-            if args.start_position:
-                opening = ""
-            elif args.random_plies:
-                opening = random_opening(referee, pair, args.random_plies)
-            elif fen:
-                opening = ""
-            else:
-                opening = OPENINGS[pair % len(OPENINGS)]
-            result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
-                                                     args.inc, referee, args.verbose, args.ponder, tarnic_options,
-                                                     fen)
-            white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
+    times = open(args.think_times, "w") if args.think_times else None
+    lock = threading.Lock()  # the totals, the files and standard output
+    local = threading.local()  # a referee for each worker
+    referees = []
+
+    def referee_of_worker():
+        if not hasattr(local, "referee"):
+            local.referee = Referee(args.chess960)
+            with lock:
+                referees.append(local.referee)
+        return local.referee
+
+    def play(game):
+        referee = referee_of_worker()
+        opponent = opponents[game % len(opponents)]
+        # Each opening is played with both colours against each opponent.
+        tarnic_white = (game // len(opponents)) % 2 == 0
+        pair = game // (2 * len(opponents))
+        fen = start_fen(random_start(random.Random(pair))) if args.chess960 else None
+        referee.start = f"position fen {fen}" if fen else "position startpos"
+        if args.start_position:
+            opening = ""
+        elif args.random_plies:
+            opening = random_opening(referee, pair, args.random_plies)
+        elif fen:
+            opening = ""
+        else:
+            opening = OPENINGS[pair % len(OPENINGS)]
+        thinks = []
+        result, reason, moves, fault = play_game([args.engine], opponent, tarnic_white, opening, args.time,
+                                                 args.inc, referee, args.verbose, args.ponder, tarnic_options,
+                                                 fen, thinks)
+        white, black = ("Tarnic", opponent) if tarnic_white else (opponent, "Tarnic")
+        text = None
+        if out:
+            text = pgn(game + 1, white, black, result, reason, san_moves(referee, moves),
+                       f"{args.time:g}+{args.inc:g}", moves, len(opening.split()), fen)
+        with lock:
             if result == "1/2-1/2":
                 score["draw"] += 1
             elif (result == "1-0") == tarnic_white:
@@ -435,13 +474,24 @@ def main():
                 faults.append(f"game {game + 1}: {fault}")
             print(f"game {game + 1}: {white} - {black} {result} ({reason}, {len(moves)} plies)", flush=True)
             if out:
-                out.write(pgn(game + 1, white, black, result, reason, san_moves(referee, moves),
-                              f"{args.time:g}+{args.inc:g}", fen))
+                out.write(text)
                 out.flush()
+            if times:
+                times.writelines(f"{game + 1} {t:.3f}\n" for t in thinks)
+                times.flush()
+
+    try:
+        games = range(args.first - 1, args.first - 1 + args.games)
+        with ThreadPoolExecutor(max_workers=max(1, args.concurrency)) as pool:
+            for done in [pool.submit(play, game) for game in games]:
+                done.result()
     finally:
-        referee.close()
+        for referee in referees:
+            referee.close()
         if out:
             out.close()
+        if times:
+            times.close()
     total = sum(score.values())
     points = score["win"] + 0.5 * score["draw"]
     print(f"Tarnic: +{score['win']} ={score['draw']} -{score['loss']} ({points}/{total})")

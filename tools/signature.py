@@ -38,7 +38,8 @@ def signature_line(engine, number, depth):
     out = subprocess.run([*shlex.split(engine), "uci", f"position fen {fen}",
                           f"go wtime 100000000 btime 100000000 depth {depth}"],
                          capture_output=True, text=True, check=True, timeout=600).stdout.replace("\r\n", "\n")
-    infos = re.findall(r"^info depth \d+ score (\w+ -?\d+) time \d+ nodes (\d+) pv (.*)$", out, re.M)
+    infos = re.findall(r"^info depth \d+ (?:seldepth \d+ )?score (\w+ -?\d+) (?:lowerbound |upperbound )?time \d+ "
+                       r"nodes (\d+) pv (.*)$", out, re.M)
     best = re.search(r"^bestmove (\S+)", out, re.M)
     if not infos or not best:
         raise RuntimeError(f"no search result for position {number}:\n{out}")

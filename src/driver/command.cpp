@@ -51,6 +51,9 @@ void printUciIdentification() {
   std::printf("option name OwnBook type check default false\n");
   std::printf("option name Book File type string default <empty>\n");
   std::printf("option name UCI_Chess960 type check default false\n");
+  std::printf("option name UCI_LimitStrength type check default false\n");
+  std::printf("option name UCI_Elo type spin default %d min %d max %d\n", SKILL_ELO_DEFAULT, SKILL_ELO_MIN,
+              SKILL_ELO_MAX);
   std::printf("uciok\n");
 }
 
@@ -107,6 +110,29 @@ void setOption(Engine& e, const char* text) {
   if (optionNamed(p, "multipv")) {
     if (optionValue(p + 7, value)) e.search.multiPv = clampInt(value, 1, MAX_ROOT_MOVES);
     return;
+  }
+  // Strength levels; "Skill Seed" (not advertised) makes their choices repeatable.
+  if (optionNamed(p, "uci_limitstrength")) {
+    const char* q = p + 17;
+    while (isBlank(*q)) ++q;
+    if (optionNamed(q, "value")) {
+      q += 5;
+      while (isBlank(*q)) ++q;
+      e.search.skill.limitStrength = optionNamed(q, "true");
+    }
+    return;
+  }
+  if (optionNamed(p, "uci_elo")) {
+    if (optionValue(p + 7, value)) e.search.skill.elo = clampInt(value, SKILL_ELO_MIN, SKILL_ELO_MAX);
+    return;
+  }
+  if (optionNamed(p, "skill")) {
+    const char* q = p + 5;
+    while (isBlank(*q)) ++q;
+    if (optionNamed(q, "seed")) {
+      if (optionValue(q + 4, value)) seedSkill(e.search.skill, static_cast<std::uint32_t>(value));
+      return;
+    }
   }
   // A fresh start for analysis: the table, the killers and the history.
   if (optionNamed(p, "clear")) {
@@ -218,13 +244,15 @@ bool initEngine(Position& pos, SearchThread& t) {
   s.uciMode = false;
   t.moveListStart[0] = 0;
   t.moveListStart[1] = 0;
-  s.maxDepth = 50;
+  s.maxDepth = DEFAULT_MAX_DEPTH;
   s.report = standardOutputReport(s);
   resetPosition(pos);
   s.hashTable.memory = {allocateLargeBlock, releaseLargeBlock};
   if (resizeHashTable(s.hashTable, DEFAULT_HASH_MB) != HashResize::Resized) return false;
   buildSeeTable();
   setupFen(pos, START_FEN);
+  // Unseeded, the levels' choices differ from run to run.
+  seedSkill(s.skill, currentTimeMs());
   return true;
 }
 

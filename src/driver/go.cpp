@@ -102,6 +102,48 @@ Move ponderMove(Position& pos, const SearchThread& s, Move best) {
   return legal ? reply : 0;
 }
 
+// A strength level limits a search played for a move (by clock, move
+// time, depth or nodes), never analysis ("infinite", "mate"): fewer plies
+// and nodes, a shorter think, and several root lines to choose among.
+// The depth and the number of lines are the interface's again afterwards.
+struct SkillSearch {
+  bool limited = false;
+  std::int32_t maxDepth = 0;
+  std::int32_t multiPv = 1;
+};
+
+SkillSearch limitSearch(SearchState& s) {
+  SkillSearch saved{false, s.maxDepth, s.multiPv};
+  if (!s.skill.limitStrength || (s.searchFlags & GO_INFINITE) || s.mateLimit > 0) return saved;
+  saved.limited = true;
+  const SkillLimits l = skillLimits(s.skill.elo);
+  if (s.maxDepth > l.depth) s.maxDepth = l.depth;
+  if (s.nodeLimit == NO_NODE_LIMIT || s.nodeLimit > l.nodes) s.nodeLimit = l.nodes;
+  if (s.multiPv < l.lines) s.multiPv = l.lines;
+  // Never longer than the clock's budget, and often much shorter.
+  const std::uint32_t latest = clockMs(s) + l.thinkMs;
+  if (!s.clockLimited || clockReached(s.stopTime, latest)) s.stopTime = latest;
+  s.clockLimited = true;
+  return saved;
+}
+
+void restoreSearch(SearchState& s, const SkillSearch& saved) {
+  s.maxDepth = saved.maxDepth;
+  s.multiPv = saved.multiPv;
+}
+
+// The level's choice among the root lines becomes the answer and its
+// ponder move.
+void playSkillLine(SearchThread& t) {
+  if (t.rootLineCount < 2) return;
+  const int k = chooseSkillLine(t.shared.skill, t.rootLines.data(), t.rootLineCount);
+  const SearchThread::RootLine& line = t.rootLines[k];
+  t.pvTable[0] = line.moves;
+  t.rootLineLength = line.length;
+  t.shownLine = line.moves;
+  t.shownLength = line.length;
+}
+
 int budgetDivisor(int gamePly) {
   for (const BudgetStep& step : BUDGET_DIVISORS)
     if (gamePly < step.gamePlyBelow) return step.divisor;
@@ -162,7 +204,12 @@ void handleGo(Engine& e, const char* args) {
     std::printf("got %d from line %s\n", session.movesToGo, v);
   }
   const char* depth = goValue(g, "depth");
-  if (depth) s.maxDepth = parseInt(depth);
+  // An interface's "go depth" for a hint must not limit its later searches;
+  // the console keeps the depth until another is given.
+  if (depth)
+    s.maxDepth = parseInt(depth);
+  else if (s.uciMode)
+    s.maxDepth = DEFAULT_MAX_DEPTH;
   const char* nodes = goValue(g, "nodes");
   s.nodeLimit = nodes ? parseInt(nodes) : NO_NODE_LIMIT;
   if (nodes && s.nodeLimit < 0) s.nodeLimit = 0;
@@ -183,7 +230,9 @@ void handleGo(Engine& e, const char* args) {
   } else if (s.clockLimited) {
     allocateTime(e);
   }
+  const SkillSearch level = limitSearch(s);
   iterativeDeepening(pos, e.thread);
+  restoreSearch(s, level);
   if (s.abandoned) return finishSearch(s);  // "quit" or end of input: no answer
 
   // After a ponder or infinite search the answer waits for "stop" or
@@ -195,6 +244,7 @@ void handleGo(Engine& e, const char* args) {
     if (s.abandoned) return finishSearch(s);
   }
 
+  if (level.limited) playSkillLine(e.thread);
   const Move best = e.thread.pvTable[0][0];
   std::printf("bestmove %s ", moveToText(pos, best).text);
   const Move reply = ponderMove(pos, e.thread, best);

@@ -19,23 +19,18 @@ void writeLine(void* context, const SearchLine& line) {
   const int score = line.score;
   int shown = line.length;
   if (s.uciMode) {
-    if (line.multipv > 0) {
-      // One of several lines: its number after the depth.
-      out += std::snprintf(out, stop - out, "info depth %d multipv %d ", line.depth, line.multipv);
-      if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD)
-        out += std::snprintf(out, stop - out, "score mate %d ",
-                             score > 0 ? (MATE_SCORE + 1 - score) / 2 : -((MATE_SCORE + 1 + score) / 2));
-      else
-        out += std::snprintf(out, stop - out, "score cp %d ", score);
-      out += std::snprintf(out, stop - out, "time %d nodes %lld pv ", elapsed, nodes);
-    } else if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
-      const int distance = score > 0 ? (MATE_SCORE + 1 - score) / 2 : -((MATE_SCORE + 1 + score) / 2);
-      out += std::snprintf(out, stop - out, "info depth %d score mate %d time %d nodes %lld pv ", line.depth,
-                           distance, elapsed, nodes);
-    } else {
-      out += std::snprintf(out, stop - out, "info depth %d score cp %d time %d nodes %lld pv ", line.depth,
-                           score, elapsed, nodes);
-    }
+    out += std::snprintf(out, stop - out, "info depth %d seldepth %d ", line.depth, line.seldepth);
+    // One of several lines: its number after the depths.
+    if (line.multipv > 0) out += std::snprintf(out, stop - out, "multipv %d ", line.multipv);
+    if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD)
+      out += std::snprintf(out, stop - out, "score mate %d ",
+                           score > 0 ? (MATE_SCORE + 1 - score) / 2 : -((MATE_SCORE + 1 + score) / 2));
+    else
+      out += std::snprintf(out, stop - out, "score cp %d ", score);
+    // A line printed before its re-search holds a bound, not a score.
+    if (line.bound == BOUND_LOWER) out += std::snprintf(out, stop - out, "lowerbound ");
+    if (line.bound == BOUND_UPPER) out += std::snprintf(out, stop - out, "upperbound ");
+    out += std::snprintf(out, stop - out, "time %d nodes %lld pv ", elapsed, nodes);
   } else {
     out += std::snprintf(out, stop - out, "%3d  %6d    %6d  %8lld    ", line.depth, score, elapsed, nodes);
     if (shown > CONSOLE_PV_MOVES) shown = CONSOLE_PV_MOVES;
@@ -66,6 +61,13 @@ void writeProgress(void* context, const SearchProgress& p) {
               static_cast<long long>(p.nodes * 1000 / elapsed), p.hashfull);
 }
 
+// Only in UCI mode.
+void writeCurrentMove(void* context, Move move, int number) {
+  const SearchState& s = *static_cast<const SearchState*>(context);
+  if (!s.uciMode) return;
+  std::printf("info currmove %s currmovenumber %d\n", moveToText(move).text, number);
+}
+
 }  // namespace
 
 SearchReport standardOutputReport(SearchState& s) {
@@ -74,5 +76,6 @@ SearchReport standardOutputReport(SearchState& s) {
   report.line = writeLine;
   report.statistics = writeStatistics;
   report.progress = writeProgress;
+  report.currentMove = writeCurrentMove;
   return report;
 }

@@ -89,6 +89,20 @@ MoveEntry* restrictRoot(SearchThread& s) {
   return nullptr;
 }
 
+// Interfaces show the root move under search: in a search of more than
+// CURRENT_MOVE_AFTER_MS, when it changes, at most every CURRENT_MOVE_EVERY_MS.
+constexpr std::uint32_t CURRENT_MOVE_AFTER_MS = 1000;
+constexpr std::uint32_t CURRENT_MOVE_EVERY_MS = 250;
+
+void reportCurrentMove(SearchThread& s, Move m) {
+  SearchState& shared = s.shared;
+  if (s.id != 0 || shared.abandoned || shared.report.currentMove == nullptr) return;
+  const std::uint32_t elapsed = elapsedMs(shared);
+  if (elapsed < CURRENT_MOVE_AFTER_MS || elapsed - shared.lastCurrentMove < CURRENT_MOVE_EVERY_MS) return;
+  shared.lastCurrentMove = elapsed;
+  shared.report.currentMove(shared.report.context, m, s.rootMoveCount);
+}
+
 }  // namespace
 
 void resetThread(Position& pos, SearchThread& s) {
@@ -115,6 +129,7 @@ void initSearch(Position& pos, SearchThread& s) {
   shared.hashTable.hashGeneration = (shared.hashTable.hashGeneration + 1) & 63;
   shared.stopSearch = false;
   shared.lastProgress = 0;
+  shared.lastCurrentMove = 0;
   shared.mainDepth.store(0, std::memory_order_relaxed);
   resetThread(pos, s);
   shared.searchStartTime = clockMs(shared);
@@ -139,6 +154,7 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
       continue;
     }
     ++s.rootMoveCount;
+    reportCurrentMove(s, m);
     // A checking root move is searched a full ply deeper.
     const int d = depth - ONE_PLY + (kingInCheck(pos, pos.side) ? ONE_PLY : 0);
     int score;
@@ -158,7 +174,7 @@ int rootSearch(Position& pos, SearchThread& s, int depth, int alpha, int beta) {
         // A new best move from iteration 3 on is worth a progress line.
         const bool changed = m != s.pvTable[0][0] && s.iterationDepth > 2 && s.shared.multiPv == 1;
         updateRootPv(s, m);
-        if (changed) reportLine(pos, s, score);
+        if (changed) reportLine(pos, s, score, 0, score >= beta ? BOUND_LOWER : BOUND_EXACT);
         if (score >= beta) return best;
         alpha = score;
       }
@@ -264,14 +280,14 @@ int deepen(Position& pos, SearchThread& s) {
     if (stopped(s.shared)) return s.rootMoveCount < 2 ? s.completedScore : score;
     // Fail low: open the window downwards.
     if (score <= alpha) {
-      reportLine(pos, s, score);
+      reportLine(pos, s, score, 0, BOUND_UPPER);
       alpha = -MATE_SCORE;
       score = rootSearch(pos, s, i * ONE_PLY, -MATE_SCORE, beta);
       keepCompleted(score);
     }
     // Fail high: open it upwards; a second failure is accepted.
     if (score >= beta) {
-      reportLine(pos, s, score);
+      reportLine(pos, s, score, 0, BOUND_LOWER);
       score = rootSearch(pos, s, i * ONE_PLY, alpha, MATE_SCORE);
       keepCompleted(score);
     }
@@ -396,12 +412,12 @@ std::int64_t totalNodes(const SearchThread& main) {
   return n;
 }
 
-void reportLine(const Position& pos, SearchThread& s, int score, int multipv) {
+void reportLine(const Position& pos, SearchThread& s, int score, int multipv, std::uint32_t bound) {
   const SearchState& shared = s.shared;
   if (s.id != 0 || shared.abandoned || shared.report.line == nullptr) return;
   buildShownLine(pos, s, s.iterationDepth);
-  const SearchLine line{multipv,       s.iterationDepth,   score,         elapsedMs(shared),
-                        totalNodes(s), s.shownLine.data(), s.shownLength, &pos};
+  const SearchLine line{multipv,           s.iterationDepth, s.maxply,           score,        bound,
+                        elapsedMs(shared), totalNodes(s),    s.shownLine.data(), s.shownLength, &pos};
   shared.report.line(shared.report.context, line);
 }
 

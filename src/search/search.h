@@ -162,7 +162,9 @@ struct SearchInput {
 struct SearchLine {
   std::int32_t multipv;  // 1 to MultiPV when several lines are searched, else 0
   std::int32_t depth;
+  std::int32_t seldepth;  // the deepest ply reached so far
   std::int32_t score;
+  std::uint32_t bound;    // BOUND_LOWER or BOUND_UPPER when score is only a bound, else BOUND_EXACT
   std::uint32_t elapsed;  // milliseconds since the search started
   std::int64_t nodes;     // all threads
   const Move* moves;
@@ -197,13 +199,39 @@ struct SearchReport {
   void (*line)(void* context, const SearchLine& line) = nullptr;
   void (*statistics)(void* context, const SearchStatistics& stats) = nullptr;
   void (*progress)(void* context, const SearchProgress& progress) = nullptr;
+  // The root move now searched and its number (from 1), in a long search.
+  void (*currentMove)(void* context, Move move, int number) = nullptr;
 };
 
 constexpr int MAX_ROOT_MOVES = 256;  // more than any position has legal moves
 
+// Strength levels on the UCI_Elo scale.
+constexpr int SKILL_ELO_MIN = 600;
+constexpr int SKILL_ELO_MAX = 1900;
+constexpr int SKILL_ELO_DEFAULT = 1500;
+
+// The limits a level puts on one search and on the choice of its answer.
+struct SkillLimits {
+  int depth;              // last iteration, plies
+  std::int64_t nodes;     // node limit
+  std::uint32_t thinkMs;  // longest think
+  int lines;              // best root lines searched to choose among
+  double spread;          // centipawns: a line this much worse is chosen 1/e as often as the best
+  int worstLoss;          // centipawns: no line worse than the best by more is chosen
+  bool keepsMates;        // a found mate is always played
+};
+
+// The level an interface has set, and the generator of its choices.
+struct Skill {
+  bool limitStrength = false;  // UCI_LimitStrength
+  std::int32_t elo = SKILL_ELO_DEFAULT;
+  std::uint64_t random = 0;  // generator state
+};
+
 constexpr int GO_INFINITE = 1;
 constexpr int GO_PONDER = 2;
 constexpr std::int64_t NO_NODE_LIMIT = -1;
+constexpr std::int32_t DEFAULT_MAX_DEPTH = 50;  // iterations when the go names no depth
 
 constexpr int BUSY_SLOT_BITS = 12;
 constexpr int BUSY_SLOTS = 1 << BUSY_SLOT_BITS;
@@ -223,7 +251,8 @@ struct SearchState {
   bool uciMode = false;  // progress lines in UCI form, without the console statistics
 
   // Limits, set before a search; the polls may change them while it runs.
-  std::int32_t maxDepth = 50;              // last iteration in plies, kept from search to search
+  std::int32_t maxDepth =
+      DEFAULT_MAX_DEPTH;                   // last iteration in plies (the console keeps it between searches)
   std::int32_t searchFlags = 0;            // GO_INFINITE, GO_PONDER
   std::uint32_t stopTime = 0;              // clock value at which a timed search stops
   bool clockLimited = true;                // stopTime applies (not to depth or nodes alone)
@@ -236,7 +265,9 @@ struct SearchState {
   std::atomic<bool> stopSearch = false;  // set to make every thread unwind
   std::atomic<bool> abandoned = false;   // set with stopSearch when the session ends: print nothing more
   std::uint32_t searchStartTime = 0;
-  std::uint32_t lastProgress = 0;  // elapsed milliseconds of the last progress report
+  std::uint32_t lastProgress = 0;     // elapsed milliseconds of the last progress report
+  std::uint32_t lastCurrentMove = 0;  // elapsed milliseconds of the last current-move report
+  Skill skill;
   // The iteration the main thread is in; a helper never starts one below it,
   // so that it searches ahead of the main thread rather than behind it.
   std::atomic<std::int32_t> mainDepth = 0;
@@ -443,5 +474,17 @@ void iterativeDeepening(Position& pos, SearchThread& s);
 void finishSearch(SearchState& s);
 // Hands a progress line for the current iteration to the report; also
 // fills shownLine. pos is the root.
-void reportLine(const Position& pos, SearchThread& s, int score, int multipv = 0);
+void reportLine(const Position& pos, SearchThread& s, int score, int multipv = 0,
+                std::uint32_t bound = BOUND_EXACT);
 void reportStatistics(const SearchThread& s);
+
+// ---------------------------------------------------------------------------
+// Strength levels
+// ---------------------------------------------------------------------------
+
+// The limits of a level (clamped to SKILL_ELO_MIN..SKILL_ELO_MAX).
+SkillLimits skillLimits(int elo);
+void seedSkill(Skill& skill, std::uint64_t seed);
+// The line the level plays among count root lines sorted best first: its
+// index, drawn from the skill's generator.
+int chooseSkillLine(Skill& skill, const SearchThread::RootLine* lines, int count);

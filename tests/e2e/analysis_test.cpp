@@ -65,12 +65,12 @@ TEST(Analysis, MultiPvLinesAreDistinctOrderedAndLegal) {
       int previous = 1 << 20;
       for (int i = 0; i < 3; ++i) {
         const std::vector<std::string> w = lineWords(lines[i]);
-        ASSERT_GE(w.size(), 8u) << lines[i];
-        EXPECT_EQ(w[3], "multipv") << lines[i];
-        EXPECT_EQ(w[4], std::to_string(i + 1)) << lines[i];
-        ASSERT_EQ(w[5], "score") << lines[i];
-        const int score = std::stoi(w[7]);
-        if (w[6] == "cp") {
+        ASSERT_GE(w.size(), 10u) << lines[i];
+        EXPECT_EQ(w[5], "multipv") << lines[i];
+        EXPECT_EQ(w[6], std::to_string(i + 1)) << lines[i];
+        ASSERT_EQ(w[7], "score") << lines[i];
+        const int score = std::stoi(w[9]);
+        if (w[8] == "cp") {
           EXPECT_LE(score, previous) << out;
           previous = score;
         }
@@ -191,12 +191,13 @@ TEST(Analysis, MateDistancesAreTrue) {
     ASSERT_FALSE(lines.empty()) << c.fen;
     for (const std::string& line : lines) {
       const std::vector<std::string> w = lineWords(line);
-      if (w.at(4) != "mate") continue;
-      const int m = std::stoi(w.at(5));
+      if (w.at(6) != "mate") continue;
+      const int m = std::stoi(w.at(7));
       EXPECT_EQ(m > 0, c.mate > 0) << c.fen << "\n" << line;
       EXPECT_GE(m > 0 ? m : -m, c.mate > 0 ? c.mate : -c.mate) << c.fen << "\n" << line;
     }
-    EXPECT_TRUE(matchesPattern(lines.back(), "info depth # score mate " + std::to_string(c.mate) + " time *"))
+    EXPECT_TRUE(matchesPattern(lines.back(),
+                               "info depth # seldepth # score mate " + std::to_string(c.mate) + " time *"))
         << c.fen << "\n"
         << lines.back();
   }

@@ -45,16 +45,27 @@ TEST(Go, TimeBudgetLines) {
   EXPECT_EQ(ponder.status, 0);
 }
 
-TEST(Go, DepthPersistsToTheNextGo) {
-  const EngineRun run =
-      runEngineSession({{"", 0, "uci\nposition startpos\ngo wtime 10000000 btime 10000000 depth 2\n"},
+// The console keeps a depth for later searches; in UCI mode each go has
+// only the limits it names, so analysis after a "go depth" hint goes deeper.
+TEST(Go, DepthPersistsOnTheConsoleOnly) {
+  const EngineRun console =
+      runEngineSession({{"", 0, "position startpos\ngo wtime 10000000 btime 10000000 depth 2\n"},
                         {"bestmove", 0, "go wtime 10000000 btime 10000000\n"},
                         {"", 1000, "quit\n"}});
-  const std::string out = afterBanner(run.output);
+  const std::string out = afterBanner(console.output);
   EXPECT_EQ(countOf(out, "bestmove "), 2u) << out;
-  EXPECT_EQ(countOf(out, "info depth 3"), 0u) << out;
-  EXPECT_GE(countOf(out, "info depth 2"), 2u) << out;
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(countOf(out, "\n  3  "), 0u) << out;
+  EXPECT_GE(countOf(out, "\n  2  "), 2u) << out;
+  EXPECT_EQ(console.status, 0);
+
+  const EngineRun uci = runEngineSession({{"", 0, "uci\nposition startpos\ngo depth 5\n"},
+                                          {"bestmove", 0, "go infinite\n"},
+                                          {"info depth 7 ", 0, "stop\n"},
+                                          {"", 500, "quit\n"}},
+                                         {}, 60);
+  const std::string analysis = afterBanner(uci.output);
+  EXPECT_EQ(countOf(analysis, "bestmove "), 2u) << analysis;
+  EXPECT_EQ(uci.status, 0);
 }
 
 TEST(Go, NoLegalMoveAnswersA1A1) {
@@ -182,7 +193,8 @@ TEST(Go, LinesThatHold) {
   const std::string out = afterBanner(stopped.output);
   EXPECT_EQ(out.find("score mate 0"), std::string::npos) << out;
   const std::string last = lastLineWith(out, "info depth ");
-  EXPECT_TRUE(matchesPattern(last, "info depth 6 score cp 1709 time # nodes # pv b7b8q e8f7 d2e1 d5d4 *"))
+  EXPECT_TRUE(
+      matchesPattern(last, "info depth 6 seldepth # score cp 1709 time # nodes # pv b7b8q e8f7 d2e1 d5d4 *"))
       << out;
   EXPECT_EQ(lastLineWith(out, "bestmove"), "bestmove b7b8q ponder e8f7") << out;
 

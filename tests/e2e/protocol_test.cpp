@@ -24,7 +24,10 @@ TEST(Protocol, ScriptedSessions) {
       "option name Clear Hash type button\n"
       "option name OwnBook type check default false\n"
       "option name Book File type string default <empty>\n"
-      "option name UCI_Chess960 type check default false\nuciok\n";
+      "option name UCI_Chess960 type check default false\n"
+
+      "option name UCI_LimitStrength type check default false\n"
+      "option name UCI_Elo type spin default 1500 min 600 max 1900\nuciok\n";
   const ScriptCase cases[] = {
       {"banner only, end of input", "", "", 1},
       {"uci", "uci\nquit\n", uciBlock + "Bye\n", 0},
@@ -46,8 +49,13 @@ TEST(Protocol, ScriptedSessions) {
        "Bye\n", 0},
       {"ponder option accepted, others unsupported",
        "setoption name Ponder value true\nsetoption name ponder value false\nsetoption name PonderX value 1\n"
-       "setoption name  Contempt value 2\nquit\n",
-       "unsupported option: PonderX value 1\nunsupported option: Contempt value 2\nBye\n", 0},
+       "setoption name  Contempt value 2\nsetoption name uci_limitstrength value TRUE\n"
+       "setoption name UCI_Elo value 99999\nsetoption name Skill Seed value 7\nsetoption name Skill Level "
+       "value "
+       "5\nquit\n",
+       "unsupported option: PonderX value 1\nunsupported option: Contempt value 2\n"
+       "unsupported option: Skill Level value 5\nBye\n",
+       0},
       {"end of input inside a line", "isready\nuci", "readyok\n", 1},
       {"blank lines", "\n   \n\t\nisready\n", "readyok\n", 1},
       {"carriage return line ends", "isready\r\nquit\r\n", "readyok\nBye\n", 0},

@@ -180,7 +180,7 @@ TEST(SearchProtocol, SameInputGivesSameSearch) {
     out = withoutTimes(run.output);
   }
   EXPECT_EQ(outputs[0], outputs[1]);
-  EXPECT_NE(outputs[0].find("info depth 7 score cp "), std::string::npos) << outputs[0];
+  EXPECT_NE(outputs[0].find("info depth 7 seldepth "), std::string::npos) << outputs[0];
 }
 
 TEST(SearchProtocol, ConsoleSearchLines) {

@@ -51,7 +51,7 @@ class SearchTest : public ::testing::Test {
     return out;
   }
 
-  // The last line of the output that starts with prefix.
+  // The last line of the output that starts with prefix, without its seldepth.
   static std::string lastLine(const std::string& out, const std::string& prefix) {
     std::string found;
     std::size_t pos = 0;
@@ -59,7 +59,7 @@ class SearchTest : public ::testing::Test {
       std::size_t end = out.find('\n', pos);
       if (end == std::string::npos) end = out.size();
       const std::string line = out.substr(pos, end - pos);
-      if (line.rfind(prefix, 0) == 0) found = line;
+      if (line.rfind(prefix, 0) == 0) found = withoutSeldepth(line);
       pos = end + 1;
     }
     return found;

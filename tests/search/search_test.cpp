@@ -172,12 +172,12 @@ TEST_F(SearchResultTest, ProgressLineForms) {
     const char* prefix;
   };
   const Case cases[] = {
-      {true, 32767 - 1, "info depth 7 score mate 1 time "},
-      {true, 32767 - 3, "info depth 7 score mate 2 time "},
-      {true, 2 - 32767, "info depth 7 score mate -1 time "},
-      {true, 4 - 32767, "info depth 7 score mate -2 time "},
-      {true, 32567, "info depth 7 score cp 32567 time "},
-      {true, -32567, "info depth 7 score cp -32567 time "},
+      {true, 32767 - 1, "info depth 7 seldepth 0 score mate 1 time "},
+      {true, 32767 - 3, "info depth 7 seldepth 0 score mate 2 time "},
+      {true, 2 - 32767, "info depth 7 seldepth 0 score mate -1 time "},
+      {true, 4 - 32767, "info depth 7 seldepth 0 score mate -2 time "},
+      {true, 32567, "info depth 7 seldepth 0 score cp 32567 time "},
+      {true, -32567, "info depth 7 seldepth 0 score cp -32567 time "},
       {false, 32766, "  7   32766    "},
   };
   forgetLearning();
