@@ -53,7 +53,7 @@ std::vector<std::string> bookMoveTexts(Book& book, Position& pos) {
   EXPECT_TRUE(findBookMoves(book, pos, moves)) << book.error.data();
   std::vector<std::string> texts;
   for (int i = 0; i < moves.count; ++i)
-    texts.push_back(std::string(moveToText(moves.moves[i].move).text) + ":" +
+    texts.push_back(std::string(moveToText(pos, moves.moves[i].move).text) + ":" +
                     std::to_string(moves.moves[i].weight));
   std::sort(texts.begin(), texts.end());
   return texts;
@@ -178,6 +178,11 @@ TEST(Book, MoveDecodingAndWeightedPick) {
             (std::vector<std::string>{"c2c4:2", "d2d4:1", "e2e4:3"}));
   EXPECT_EQ(bookMoveTexts(book, loadFen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1")),
             (std::vector<std::string>{"a8b8:6", "e8c8:4", "e8g8:5"}));
+  // In Chess960 mode the book's own castling form is the move's text.
+  Position& chess960 = loadFen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1");
+  chess960.chess960 = true;
+  EXPECT_EQ(bookMoveTexts(book, chess960), (std::vector<std::string>{"a8b8:6", "e8a8:4", "e8h8:5"}));
+  chess960.chess960 = false;
 
   // The picks follow the weights 3 : 2 : 1, and a seed repeats them.
   BookMoves moves;
