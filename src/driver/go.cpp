@@ -232,8 +232,12 @@ void handleGo(Engine& e, const char* args) {
   }
   const SkillSearch level = limitSearch(s);
   iterativeDeepening(pos, e.thread);
-  restoreSearch(s, level);
-  if (s.abandoned) return finishSearch(s);  // "quit" or end of input: no answer
+  // The helpers may still read the limits while they unwind: the level's
+  // are undone only once they have finished.
+  if (s.abandoned) {  // "quit" or end of input: no answer
+    finishSearch(s);
+    return restoreSearch(s, level);
+  }
 
   // After a ponder or infinite search the answer waits for "stop" or
   // "ponderhit"; the read blocks instead of spinning. Lines given as
@@ -241,7 +245,10 @@ void handleGo(Engine& e, const char* args) {
   if (session.input.fromArguments) s.searchFlags &= ~(GO_INFINITE | GO_PONDER);
   while (s.searchFlags & (GO_INFINITE | GO_PONDER)) {
     handleSearchCommand(e, true);
-    if (s.abandoned) return finishSearch(s);
+    if (s.abandoned) {
+      finishSearch(s);
+      return restoreSearch(s, level);
+    }
   }
 
   if (level.limited) playSkillLine(e.thread);
@@ -254,4 +261,5 @@ void handleGo(Engine& e, const char* args) {
     std::printf("\n");
   // The helpers finish unwinding after the answer, before the next command.
   finishSearch(s);
+  restoreSearch(s, level);
 }
