@@ -75,8 +75,8 @@ def main():
     parser.add_argument("--hash", type=int, default=4, help="table size, MB (4: the start-up table)")
     args = parser.parse_args()
     engines = []
-    for spec in args.engine or ["tarnic=build/tarnic"]:
-        name, _, path = spec.partition("=")
+    for entry in args.engine or ["tarnic=build/tarnic"]:
+        name, _, path = entry.partition("=")
         engines.append((name, os.path.abspath(path or name)))
 
     print(f"go depth {args.depth}, Hash {args.hash} MB, per node; cycles = instructions + "

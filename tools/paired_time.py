@@ -47,8 +47,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     args = parser.parse_args()
     engines, hashes = [], {}
-    for spec in args.engine:
-        name, _, rest = spec.partition("=")
+    for entry in args.engine:
+        name, _, rest = entry.partition("=")
         path, _, mb = rest.partition(":")
         engines.append((name, os.path.abspath(path)))
         hashes[name] = int(mb) if mb else args.hash
