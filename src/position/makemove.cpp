@@ -11,6 +11,16 @@ namespace {
 constexpr int CASTLE_PARKING = 0x08;
 static_assert(!isSquare(CASTLE_PARKING));
 
+// What unmake copies back, saved before a move changes it.
+inline void saveUndo(const Position& pos, UndoRecord& rec) {
+  rec.savedCastleRights = pos.castleRights;
+  rec.savedFifty = pos.fifty;
+  rec.savedKey = pos.key;
+  rec.savedEp = pos.epSquare;
+  rec.savedMaterial = pos.material;
+  rec.savedPawns = pos.pawns;
+}
+
 // A castling move, made whole: it captures nothing and moves no pawn, and
 // its target may hold the own rook, so it keeps off the common path.
 [[gnu::noinline]] void makeCastling(Position& pos, Move m) {
@@ -22,12 +32,7 @@ static_assert(!isSquare(CASTLE_PARKING));
   const int king = pieceCode(mover, KING);
   const int rook = pieceCode(mover, ROOK);
   UndoRecord& rec = pos.undo[pos.searchPly];
-  rec.savedCastleRights = pos.castleRights;
-  rec.savedFifty = pos.fifty;
-  rec.savedKey = pos.key;
-  rec.savedEp = pos.epSquare;
-  rec.savedMaterial = pos.material;
-  rec.savedPawns = pos.pawns;
+  saveUndo(pos, rec);
   rec.captured = EMPTY;
   pos.epSquare = EP_NONE;
   ++pos.searchPly;
@@ -92,13 +97,7 @@ void makeMove(Position& pos, Move m) {
   const int piece = board[o];
   UndoRecord& rec = pos.undo[p];
 
-  // Save what unmake copies back.
-  rec.savedCastleRights = pos.castleRights;
-  rec.savedFifty = pos.fifty;
-  rec.savedKey = pos.key;
-  rec.savedEp = pos.epSquare;
-  rec.savedMaterial = pos.material;
-  rec.savedPawns = pos.pawns;
+  saveUndo(pos, rec);
   rec.captured = board[t];
   std::int32_t material = pos.material;
   pos.epSquare = EP_NONE;
