@@ -85,6 +85,16 @@ bool optionNamed(const char* text, const char* name) {
          (text[n] == 0 || isBlank(text[n]));
 }
 
+// The first word after "value" in the rest of a check option's line; null
+// when the line has no value.
+const char* optionValueWord(const char* rest) {
+  while (isBlank(*rest)) ++rest;
+  if (!optionNamed(rest, "value")) return nullptr;
+  rest += 5;
+  while (isBlank(*rest)) ++rest;
+  return rest;
+}
+
 // The number after "value" in the rest of a spin option's line; false
 // when the line has no value.
 bool optionValue(const char* rest, int& value) {
@@ -113,13 +123,7 @@ void setOption(Engine& e, const char* text) {
   }
   // Strength levels; "Skill Seed" (not advertised) makes their choices repeatable.
   if (optionNamed(p, "uci_limitstrength")) {
-    const char* q = p + 17;
-    while (isBlank(*q)) ++q;
-    if (optionNamed(q, "value")) {
-      q += 5;
-      while (isBlank(*q)) ++q;
-      e.search.skill.limitStrength = optionNamed(q, "true");
-    }
+    if (const char* v = optionValueWord(p + 17)) e.search.skill.limitStrength = optionNamed(v, "true");
     return;
   }
   if (optionNamed(p, "uci_elo")) {
@@ -147,13 +151,9 @@ void setOption(Engine& e, const char* text) {
   }
   // Chess960 castling fields and notation, from the next set-up on.
   if (optionNamed(p, "uci_chess960")) {
-    const char* q = p + 12;
-    while (isBlank(*q)) ++q;
-    if (optionNamed(q, "value")) {
-      q += 5;
-      while (isBlank(*q)) ++q;
-      if (optionNamed(q, "true")) e.pos.chess960 = true;
-      if (optionNamed(q, "false")) e.pos.chess960 = false;
+    if (const char* v = optionValueWord(p + 12)) {
+      if (optionNamed(v, "true")) e.pos.chess960 = true;
+      if (optionNamed(v, "false")) e.pos.chess960 = false;
     }
     return;
   }
