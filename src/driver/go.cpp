@@ -134,7 +134,7 @@ void restoreSearch(SearchState& s, const SkillSearch& saved) {
 
 // The level's choice among the root lines becomes the answer and its
 // ponder move.
-void playSkillLine(SearchThread& t) {
+void playSkillLine(Position& pos, SearchThread& t) {
   if (t.rootLineCount < 2) return;
   const int k = chooseSkillLine(t.shared.skill, t.rootLines.data(), t.rootLineCount);
   const SearchThread::RootLine& line = t.rootLines[k];
@@ -142,6 +142,17 @@ void playSkillLine(SearchThread& t) {
   t.rootLineLength = line.length;
   t.shownLine = line.moves;
   t.shownLength = line.length;
+  // A line cut after its first move (a table hit, or depth 1) still has the
+  // reply the table keeps for the position after it, to ponder on.
+  if (line.length != 1) return;
+  pos.searchPly = 0;
+  makeMove(pos, line.moves[0]);
+  HashData d;
+  if (readHash(t.shared.hashTable, pos.key, d) && d.move != 0) {
+    t.shownLine[1] = d.move;
+    t.shownLength = 2;
+  }
+  unmakeMove(pos, line.moves[0]);
 }
 
 int budgetDivisor(int gamePly) {
@@ -251,7 +262,7 @@ void handleGo(Engine& e, const char* args) {
     }
   }
 
-  if (level.limited) playSkillLine(e.thread);
+  if (level.limited) playSkillLine(pos, e.thread);
   const Move best = e.thread.pvTable[0][0];
   std::printf("bestmove %s ", moveToText(pos, best).text);
   const Move reply = ponderMove(pos, e.thread, best);
