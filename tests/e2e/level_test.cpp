@@ -160,7 +160,8 @@ TEST(Level, SeededChoicesRepeatAndGrowWithTheLevelSlow) {
 }
 
 // A level at 1500 answers within about a second on a long clock, where
-// full strength would think for seconds; "go infinite" is not weakened.
+// full strength would think for seconds; "go infinite" is not weakened and
+// shows the current root move once it runs past a second.
 TEST(Level, QuickAnswersAndFullAnalysis) {
   const auto started = std::chrono::steady_clock::now();
   const EngineRun quick = runEngineProcess(
@@ -175,11 +176,22 @@ TEST(Level, QuickAnswersAndFullAnalysis) {
                                                 "uci\nsetoption name UCI_LimitStrength value true\n"
                                                 "setoption name UCI_Elo value 600\nposition startpos\n"
                                                 "go infinite\n"},
-                                               {"info depth 6 ", 0, "stop\n"},
+                                               {"info currmove ", 0, "stop\n"},
                                                {"bestmove", 0, "quit\n"}},
                                               {}, 30);
   const std::string out = afterBanner(analysis.output);
+  EXPECT_NE(out.find("info depth 6 "), std::string::npos) << out;
   EXPECT_EQ(out.find("multipv"), std::string::npos) << out;
+  // Past a second the root move in hand is shown: "info currmove M currmovenumber N".
+  const std::vector<std::string> current = linesOf(out, "info currmove ");
+  ASSERT_FALSE(current.empty()) << out;
+  for (const std::string& line : current) {
+    const std::vector<std::string> w = wordsOf(line);
+    ASSERT_EQ(w.size(), 5u) << line;
+    EXPECT_EQ(w[3], "currmovenumber") << line;
+    EXPECT_TRUE(legalIn("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", w[2])) << line;
+    EXPECT_TRUE(std::stoi(w[4]) >= 1 && std::stoi(w[4]) <= 20) << line;
+  }
   EXPECT_EQ(countOf(out, "bestmove "), 1u) << out;
   EXPECT_EQ(analysis.status, 0);
 }
