@@ -53,6 +53,13 @@ check "end-to-end tests of tarnic.exe" env TARNIC_ENGINE="$wine $root/build-wind
   --gtest_filter='Protocol.*:Console.PerftTotalsAreCumulative:Go.*:SearchProtocol.*'
 check "node-count signature of tarnic.exe" python3 tools/signature.py --engine "$wine build-windows/tarnic.exe" \
   --depth 8 --check tools/signature.txt
+# The AVX2 flavour must search the same tree, where this processor runs it.
+if grep -qw avx2 /proc/cpuinfo && grep -qw bmi2 /proc/cpuinfo; then
+  check "node-count signature of tarnic-avx2.exe" python3 tools/signature.py \
+    --engine "$wine build-windows/tarnic-avx2.exe" --depth 8 --check tools/signature.txt
+else
+  echo "== tarnic-avx2.exe built, not run: this processor has no AVX2 or BMI2"
+fi
 check "a pondering game over Windows pipes" "$wine" build-windows/winpipe_game.exe 'build-windows\tarnic.exe' 30 10000
 
 # The 32-bit build needs wine's 32-bit loader and a kernel that runs 32-bit
