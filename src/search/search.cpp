@@ -181,11 +181,6 @@ int searchNode(Position& pos, SearchThread& s, int depth, int alpha, int beta, b
   // Count the node.
   countNode(s, ply);
 
-  // A deep enough stored result ends the node; any entry gives a move to try first.
-  const ProbeResult probe = probeHash(s.shared.hashTable, pos, depth, alpha, beta);
-  if (probe.cutoff) return probe.score;
-  if (probe.forbidNull) allowNull = false;
-
   // Evaluation builds this ply's attack maps, which the check test and
   // ordering read; a score the cache knows is not computed again. After a
   // null move the evaluation below is taken over instead.
@@ -194,6 +189,13 @@ int searchNode(Position& pos, SearchThread& s, int depth, int alpha, int beta, b
     eval = evaluate(pos, s.eval);
   else
     recallEvaluation(pos, s.eval, eval);
+
+  // A deep enough stored result ends the node; any entry gives a move to try
+  // first. Probed after the evaluation, which gives the entry's fetch time.
+  const ProbeResult probe = probeHash(s.shared.hashTable, pos, depth, alpha, beta);
+  if (probe.cutoff) return probe.score;
+  if (probe.forbidNull) allowNull = false;
+
   const bool inCheck = sideToMoveInCheck(pos, s.eval);
   // This ply's map of the opponent; the children's evaluations leave it alone.
   const AttackWord* enemyAttacks = s.eval.currentAttackMap[pos.xside];
