@@ -147,9 +147,8 @@ void playSkillLine(Position& pos, SearchThread& t) {
   if (line.length != 1) return;
   pos.searchPly = 0;
   makeMove(pos, line.moves[0]);
-  HashData d;
-  if (readHash(t.shared.hashTable, pos.key, d) && d.move != 0) {
-    t.shownLine[1] = d.move;
+  if (const Move reply = legalTableMove(pos, t.shared.hashTable)) {
+    t.shownLine[1] = reply;
     t.shownLength = 2;
   }
   unmakeMove(pos, line.moves[0]);

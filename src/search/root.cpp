@@ -7,17 +7,6 @@
 #include "search/search.h"
 #include "search/tuning.h"
 
-namespace {
-
-inline std::uint32_t elapsedMs(const SearchState& s) { return clockMs(s) - s.searchStartTime; }
-
-// Root moves go through s.pvTable row 0; remember its length for the printer
-// and the ponder move, since an interrupted iteration resets s.pvLength[0].
-inline void updateRootPv(SearchThread& s, Move m) {
-  updatePv(s, 0, m);
-  s.rootLineLength = s.pvLength[0];
-}
-
 // The table's move for the position, when it is legal there (0 otherwise).
 Move legalTableMove(Position& pos, const HashTable& table) {
   HashData e;
@@ -34,6 +23,17 @@ Move legalTableMove(Position& pos, const HashTable& table) {
     return legal ? m : 0;
   }
   return 0;
+}
+
+namespace {
+
+inline std::uint32_t elapsedMs(const SearchState& s) { return clockMs(s) - s.searchStartTime; }
+
+// Root moves go through s.pvTable row 0; remember its length for the printer
+// and the ponder move, since an interrupted iteration resets s.pvLength[0].
+inline void updateRootPv(SearchThread& s, Move m) {
+  updatePv(s, 0, m);
+  s.rootLineLength = s.pvLength[0];
 }
 
 bool repeated(const Position& pos) {

@@ -137,6 +137,8 @@ struct ProbeResult {
 };
 ProbeResult probeHash(const HashTable& table, const Position& pos, int depth, int alpha, int beta);
 void storeHash(HashTable& table, const Position& pos, int depth, int score, std::uint32_t bound, Move move);
+// The table's move for the position, when it is legal there (0 otherwise).
+Move legalTableMove(Position& pos, const HashTable& table);
 
 // ---------------------------------------------------------------------------
 // The search state
