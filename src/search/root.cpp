@@ -416,7 +416,7 @@ void reportLine(const Position& pos, SearchThread& s, int score, int multipv, st
   const SearchState& shared = s.shared;
   if (s.id != 0 || shared.abandoned || shared.report.line == nullptr) return;
   buildShownLine(pos, s, s.iterationDepth);
-  const SearchLine line{multipv,           s.iterationDepth, s.maxply,           score,        bound,
+  const SearchLine line{multipv,           s.iterationDepth, s.maxply,           score,         bound,
                         elapsedMs(shared), totalNodes(s),    s.shownLine.data(), s.shownLength, &pos};
   shared.report.line(shared.report.context, line);
 }
